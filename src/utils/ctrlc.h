@@ -1,0 +1,34 @@
+#pragma once
+// Ctrl-C support shared by the listening loops: a SIGINT handler that writes to a pipe, and a
+// watcher thread named "ctrl-c" that turns each byte into a cleared stop flag and a wake-up.
+
+#include <atomic>
+#include <thread>
+
+namespace zelkor::utils::ctrlc {
+
+// For its lifetime, SIGINT clears the stop flag and makes wake_fd() readable, so a loop can
+// poll its data and Ctrl-C together. If the handler cannot be installed the process stops with
+// "Error setting Ctrl-C handler." on standard error. At most one may exist at a time.
+class Watch {
+public:
+  Watch();
+  Watch(const Watch&) = delete;
+  Watch& operator=(const Watch&) = delete;
+  ~Watch();
+
+  // True until Ctrl-C was seen.
+  [[nodiscard]] bool running() const { return running_.load(); }
+  // Readable once Ctrl-C was seen; never read it, only poll it.
+  [[nodiscard]] int wake_fd() const { return wake_[0]; }
+
+private:
+  void watch();
+
+  std::atomic<bool> running_{true};
+  int signal_pipe_[2] = {-1, -1};
+  int wake_[2] = {-1, -1};
+  std::thread watcher_;
+};
+
+} // namespace zelkor::utils::ctrlc
