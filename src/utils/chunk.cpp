@@ -69,6 +69,20 @@ bool is_utf8(std::string_view bytes) {
   return true;
 }
 
+std::optional<std::string_view> nth_char(std::string_view text, std::size_t index) {
+  for (;;) {
+    if (text.empty()) {
+      return std::nullopt;
+    }
+    const std::size_t length = std::max<std::size_t>(1, sequence_length(text));
+    if (index == 0) {
+      return text.substr(0, length);
+    }
+    text.remove_prefix(length);
+    --index;
+  }
+}
+
 std::string to_printable(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -2,7 +2,9 @@
 // The rules that turn raw bytes from a port into answer text, kept apart from the port so they
 // can be tested without one.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +19,10 @@ void append(std::string& collected, std::span<const char> bytes);
 std::string_view drop_tail(std::string_view text, std::uint64_t count);
 
 bool is_utf8(std::string_view bytes);
+
+// The bytes of the `index`-th character (Unicode scalar value) of valid UTF-8 `text`, or
+// nothing when the text is shorter.
+std::optional<std::string_view> nth_char(std::string_view text, std::size_t index);
 
 // `bytes` with every invalid UTF-8 sequence replaced by U+FFFD, for printing raw traffic.
 std::string to_printable(std::string_view bytes);
