@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "utils/chunk.h"
+#include "utils/overloaded.h"
 
 namespace zelkor::cmds::mcu {
 namespace {
@@ -110,7 +111,7 @@ std::expected<char, std::string> input_state(std::string_view answer, std::uint8
 std::string command_text(const Commands& command) {
   const std::string_view word = operation_of(command).word;
   return std::visit(
-      Overloaded{
+      utils::Overloaded{
           [&](const CanMessage& m) { return fmt::format("{} {} {}", word, m.id, m.data); },
           [&](const SetDo& s) { return with_argument(word, output_mask(s.output, s.state)); },
           [&](const SetLed& s) { return with_argument(word, output_mask(s.number - 1U, s.state)); },
