@@ -1,6 +1,13 @@
-#include <fmt/core.h>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <span>
 
-int main() {
-  fmt::print("Zelkor 1.0.1\n");
-  return 0;
+#include "app.h"
+
+int main(int argc, char** argv) {
+  auto status = zelkor::run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)),
+                            std::cout, std::cerr);
+  std::cout.flush();
+  std::exit(status);
 }

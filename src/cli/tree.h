@@ -1,0 +1,72 @@
+#pragma once
+// The command tree: CLI11 apps plus what CLI11 has no place for (long help texts, which levels
+// need a next word, which values an option allows), so help and completion read one source.
+
+#include <map>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+namespace zelkor::cli {
+
+// A fixed list of allowed values, kept in static storage by the module that owns the option.
+using Choices = std::span<const std::string_view>;
+
+struct Identity {
+  std::string command;      // word used in usage lines and completion scripts
+  std::string display_name; // used by the version line and the help header
+  std::string version;
+};
+
+class Tree {
+public:
+  Tree(Identity identity, std::string about, std::string long_about);
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
+
+  CLI::App& root() { return root_; }
+  const CLI::App& root() const { return root_; }
+  const Identity& identity() const { return identity_; }
+
+  // Adds a subcommand; an empty long help falls back to the short one.
+  CLI::App& add_command(CLI::App& parent, std::string name, std::string about,
+                        std::string long_about = {});
+  // Without one of its subcommands, `app` prints its help as a command-line error.
+  void require_subcommand(CLI::App& app);
+  // Restricts `option` to `values`, matched exactly; completion scripts offer them.
+  CLI::Option* choices(CLI::Option* option, Choices values);
+
+  // Adds the switches every level carries and the `help` subcommand to every level that has
+  // subcommands. Call once, after every module has added its grammar.
+  void finish();
+
+  std::string about(const CLI::App& app) const { return app.get_description(); }
+  std::string long_about(const CLI::App& app) const;
+  bool requires_subcommand(const CLI::App& app) const;
+  Choices choices_of(const CLI::Option& option) const;
+  bool is_help_command(const CLI::App& app) const;
+
+private:
+  void finish_level(CLI::App& app);
+
+  Identity identity_;
+  CLI::App root_;
+  std::map<const CLI::App*, std::string> long_about_;
+  std::set<const CLI::App*> requires_subcommand_;
+  std::set<const CLI::App*> help_commands_;
+  std::map<const CLI::Option*, Choices> choices_;
+};
+
+// The defined subcommands of `app` in the order they were added (CLI11's unfiltered call lists
+// only the parsed ones).
+std::vector<const CLI::App*> subcommands(const CLI::App& app);
+std::vector<CLI::App*> subcommands(CLI::App& app);
+
+// The words from the root down to `app`, e.g. {"zelkor", "raw", "write"}.
+std::vector<std::string> path_of(const CLI::App& app);
+
+} // namespace zelkor::cli

@@ -1,0 +1,61 @@
+#include "cmds/raw.h"
+
+#include "cli/numbers.h"
+
+namespace zelkor::cmds::raw {
+
+Cli::Cli(cli::Tree& tree) {
+  raw_ = &tree.add_command(
+      tree.root(), "raw",
+      "Run string commands directly against or listen to a specified serial interface",
+      "Run string commands directly against or listen to a specified serial interface.\n\n"
+      "This is primarily made available for debug functionality.");
+  tree.require_subcommand(*raw_);
+  raw_->add_option("-t,--timeout", values_.timeout,
+                   "The timeout, in ms, when reading values from the serial device")
+      ->check(cli::u64())
+      ->capture_default_str();
+  raw_->add_option("-c,--truncate", values_.truncate,
+                   "Truncate n trailing whitespace characters. Set to 0 to disable")
+      ->check(cli::u64())
+      ->capture_default_str();
+
+  write_ =
+      &tree.add_command(*raw_, "write", "Write a string to a serial device and read the response",
+                        "Write a string to a serial device and read the response.\n\n"
+                        "Example: `zelkor raw write -p terminal -c \"version\"`");
+  write_
+      ->add_option("-p,--port", write_values_.port,
+                   "Serial port to attach [can, terminal, /dev/ttyACM0, COM1, ...]")
+      ->required();
+  write_->add_option("-c,--command", write_values_.command, "String to send to the device")
+      ->required();
+
+  listen_ = &tree.add_command(*raw_, "listen", "Dump all traffic from a serial device",
+                              "Dump all traffic from a serial device\n\n"
+                              "Example: `zelkor raw listen /dev/ttyACM0`");
+  listen_
+      ->add_option("-p,--port", listen_values_.port,
+                   "Serial port to read [can, terminal, /dev/ttyACM0, COM1, ...]")
+      ->required();
+
+  tree.add_command(*raw_, "devices",
+                   "Find and report the microcontroller owned virtual serial devices");
+}
+
+std::optional<Raw> Cli::options() const {
+  if (!raw_->parsed()) {
+    return std::nullopt;
+  }
+  Raw raw = values_;
+  if (write_->parsed()) {
+    raw.action = write_values_;
+  } else if (listen_->parsed()) {
+    raw.action = listen_values_;
+  } else {
+    raw.action = Devices{};
+  }
+  return raw;
+}
+
+} // namespace zelkor::cmds::raw

@@ -1,0 +1,118 @@
+#include <fmt/format.h>
+
+#include "completions/scripts.h"
+
+namespace zelkor::completions {
+
+namespace {
+
+// A single-quoted fish word.
+std::string single_quoted(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'' || c == '\\') {
+      out += '\\';
+    }
+    out += c;
+  }
+  return out + "'";
+}
+
+// Switch arms that follow the typed words down the tree, stepping over option values.
+std::string walk_arms(const Command& root) {
+  std::string out;
+  for_each_command(root, [&](const Command& command) {
+    auto here = join(command.path, " ");
+    for (const Command& sub : command.subcommands) {
+      out += fmt::format("            case {}\n                set path {}\n",
+                         single_quoted(here + "|" + sub.name), single_quoted(join(sub.path, " ")));
+    }
+    for (const Option& option : command.options) {
+      if (!option.takes_value()) {
+        continue;
+      }
+      std::vector<std::string> patterns;
+      for (const auto& name : option.names) {
+        patterns.push_back(single_quoted(here + "|" + name));
+      }
+      out += fmt::format("            case {}\n                set skip 1\n",
+                         fmt::join(patterns, " "));
+    }
+  });
+  return out;
+}
+
+std::string option_line(const std::string& prefix, const Option& option) {
+  std::string line = prefix;
+  for (const auto& name : option.names) {
+    line += name.starts_with("--") ? fmt::format(" -l {}", name.substr(2))
+                                   : fmt::format(" -s {}", name.substr(1));
+  }
+  line += fmt::format(" -d {}", single_quoted(option.help));
+  if (option.takes_value()) {
+    line += " -r";
+  }
+  if (!option.choices.empty()) {
+    line +=
+        fmt::format(" -f -a {}", single_quoted(fmt::format("{}", fmt::join(option.choices, " "))));
+  }
+  return line + "\n";
+}
+
+std::string command_lines(const std::string& name, const Command& command) {
+  auto prefix =
+      fmt::format("complete -c {} -n {}", name,
+                  single_quoted("__" + name + "_at " + single_quoted(join(command.path, " "))));
+  std::string out;
+  if (!command.subcommands.empty()) {
+    out += prefix + " -f\n";
+  }
+  for (const Option& option : command.options) {
+    out += option_line(prefix, option);
+  }
+  for (const Command& sub : command.subcommands) {
+    out += fmt::format("{} -f -a {} -d {}\n", prefix, single_quoted(sub.name),
+                       single_quoted(sub.about));
+  }
+  for (const Positional& positional : command.positionals) {
+    if (!positional.choices.empty()) {
+      out += fmt::format("{} -f -a {}\n", prefix,
+                         single_quoted(fmt::format("{}", fmt::join(positional.choices, " "))));
+    }
+  }
+  return out;
+}
+
+} // namespace
+
+std::string fish_script(const Command& root) {
+  std::string lines;
+  for_each_command(root,
+                   [&](const Command& command) { lines += command_lines(root.name, command); });
+  return fmt::format(R"(# The words typed so far, reduced to the path of subcommands they select.
+function __{name}_path
+    set -l words (commandline -opc)
+    set -e words[1]
+    set -l path {root}
+    set -l skip 0
+    for word in $words
+        if test $skip -eq 1
+            set skip 0
+            continue
+        end
+        switch "$path|$word"
+{walk}        end
+    end
+    echo $path
+end
+
+function __{name}_at
+    test (__{name}_path) = "$argv[1]"
+end
+
+{lines})",
+                     fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
+                     fmt::arg("walk", walk_arms(root)), fmt::arg("lines", lines));
+}
+
+} // namespace zelkor::completions

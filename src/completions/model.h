@@ -1,0 +1,47 @@
+#pragma once
+// The command tree as completion scripts see it: plain data, walked once from the CLI11 tree,
+// so each shell's generator only formats.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/tree.h"
+
+namespace zelkor::completions {
+
+struct Option {
+  std::vector<std::string> names; // with their dashes: "-t", "--timeout"
+  std::string value_name;         // empty for a switch
+  std::string help;
+  std::vector<std::string> choices;
+
+  bool takes_value() const { return !value_name.empty(); }
+};
+
+struct Positional {
+  std::string name;
+  std::string help;
+  bool required = false;
+  bool repeated = false;
+  std::vector<std::string> choices;
+};
+
+struct Command {
+  std::vector<std::string> path; // from the command name down: {"zelkor", "raw", "write"}
+  std::string name;
+  std::string about;
+  std::vector<Option> options;
+  std::vector<Positional> positionals;
+  std::vector<Command> subcommands;
+};
+
+Command walk(const cli::Tree& tree);
+
+// Visits `command` and every command below it, parents before children.
+void for_each_command(const Command& command, const std::function<void(const Command&)>& visit);
+
+// The words of `path` joined by `separator`, e.g. "zelkor__raw__write".
+std::string join(const std::vector<std::string>& path, std::string_view separator);
+
+} // namespace zelkor::completions

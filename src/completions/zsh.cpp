@@ -1,0 +1,134 @@
+#include <fmt/format.h>
+
+#include "completions/scripts.h"
+
+namespace zelkor::completions {
+
+namespace {
+
+// A single-quoted zsh word.
+std::string single_quoted(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return out + "'";
+}
+
+// Backslashes the characters that end or split a part of an _arguments spec or a _describe
+// entry.
+std::string escaped(std::string_view text, std::string_view special) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || special.find(c) != std::string_view::npos) {
+      out += '\\';
+    }
+    out += c;
+  }
+  return out;
+}
+
+std::string value_action(const std::vector<std::string>& choices) {
+  if (choices.empty()) {
+    return "_default";
+  }
+  std::vector<std::string> words;
+  for (const auto& choice : choices) {
+    words.push_back(escaped(choice, " ():'\""));
+  }
+  return fmt::format("({})", fmt::join(words, " "));
+}
+
+std::string option_specs(const Option& option) {
+  auto exclusions = fmt::format("({})", fmt::join(option.names, " "));
+  auto help = escaped(option.help, "[]:");
+  std::string out;
+  for (const auto& name : option.names) {
+    std::string spec = exclusions + name;
+    if (option.takes_value()) {
+      spec += name.starts_with("--") ? "=" : "+";
+      spec += fmt::format("[{}]:{}:{}", help, escaped(option.value_name, ":"),
+                          value_action(option.choices));
+    } else {
+      spec += fmt::format("[{}]", help);
+    }
+    out += fmt::format("        {} \\\n", single_quoted(spec));
+  }
+  return out;
+}
+
+std::string positional_spec(const Positional& positional) {
+  auto colons = positional.repeated ? "*:" : positional.required ? ":" : "::";
+  auto spec = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
+                          escaped(positional.help, ":"), value_action(positional.choices));
+  return fmt::format("        {} \\\n", single_quoted(spec));
+}
+
+std::string command_functions(const Command& command) {
+  auto function = "_" + join(command.path, "__");
+  std::string specs;
+  for (const Option& option : command.options) {
+    specs += option_specs(option);
+  }
+  for (const Positional& positional : command.positionals) {
+    specs += positional_spec(positional);
+  }
+  if (command.subcommands.empty()) {
+    return fmt::format("{}() {{\n    _arguments -s -S \\\n{}        && return 0\n}}\n\n", function,
+                       specs);
+  }
+  std::string entries;
+  std::string dispatch;
+  for (const Command& sub : command.subcommands) {
+    entries += fmt::format("        {}\n", single_quoted(escaped(sub.name, ":") + ":" + sub.about));
+    dispatch += fmt::format("                ({}) _{} ;;\n", sub.name, join(sub.path, "__"));
+  }
+  return fmt::format(R"({function}() {{
+    local context curcontext="$curcontext" state state_descr line
+    typeset -A opt_args
+    _arguments -s -S -C \
+{specs}        ': :{function}_commands' \
+        '*::: :->subcommand' && return 0
+    case $state in
+        (subcommand)
+            # The rest of the words starts after the subcommand; put it back as the command word.
+            words=($line[1] "${{words[@]}}")
+            (( CURRENT += 1 ))
+            curcontext="${{curcontext%:*:*}}:{name}-$line[1]:"
+            case $line[1] in
+{dispatch}            esac
+            ;;
+    esac
+}}
+
+{function}_commands() {{
+    local commands
+    commands=(
+{entries}    )
+    _describe -t commands {title} commands "$@"
+}}
+
+)",
+                     fmt::arg("function", function), fmt::arg("specs", specs),
+                     fmt::arg("name", join(command.path, "-")), fmt::arg("dispatch", dispatch),
+                     fmt::arg("entries", entries),
+                     fmt::arg("title", single_quoted(join(command.path, " ") + " commands")));
+}
+
+} // namespace
+
+std::string zsh_script(const Command& root) {
+  std::string functions;
+  for_each_command(root, [&](const Command& command) { functions += command_functions(command); });
+  return fmt::format(R"(#compdef {name}
+
+{functions}if [ "$funcstack[1]" = "_{name}" ]; then
+    _{name} "$@"
+else
+    compdef _{name} {name}
+fi
+)",
+                     fmt::arg("name", root.name), fmt::arg("functions", functions));
+}
+
+} // namespace zelkor::completions

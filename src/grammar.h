@@ -1,0 +1,28 @@
+#pragma once
+// The whole command line: the top level and one member per subcommand module. A module adds its
+// grammar to the tree when its member is constructed, so the members' order is the order of
+// the subcommands in help and completion. Adding a subcommand is one member here and one
+// dispatch line in app.cpp.
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/tree.h"
+#include "cmds/raw.h"
+
+namespace zelkor {
+
+struct Grammar {
+  Grammar();
+  Grammar(const Grammar&) = delete;
+  Grammar& operator=(const Grammar&) = delete;
+
+  cli::Tree tree;
+  std::string shell;
+  CLI::Option* gen_completions;
+  // Subcommand modules, in tree order: config, op, raw, can, update.
+  cmds::raw::Cli raw{tree};
+};
+
+} // namespace zelkor
