@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 constexpr auto burst_gap = 2ms;
 // While nobody has the port open the master only reports a hang-up; the inotify watch wakes
 // us on the next open, this bounds the wait should the watch miss it.
-constexpr auto hangup_recheck = 50ms;
+constexpr auto hangup_recheck = 250ms;
 constexpr std::string_view flood_text = "7FF 0011223344556677\r\n";
 
 int millis_until(std::chrono::steady_clock::time_point deadline,

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -44,6 +46,13 @@ TEST(Runner, OptionsShapeTheBoard) {
 TEST(Runner, ExitsWithTheProgramsStatus) {
   EXPECT_EQ(run({SIM_RUNNER, "--", "sh", "-c", "exit 7"}).status, 7);
   EXPECT_EQ(run({SIM_RUNNER, "--", "sh", "-c", "kill -TERM $$"}).status, 128 + 15);
+}
+
+TEST(Runner, PassesCtrlCOnToTheProgram) {
+  Child runner({SIM_RUNNER, "--", "sleep", "10"}, inherited(), true);
+  std::this_thread::sleep_for(200ms);
+  runner.signal(SIGINT);
+  EXPECT_EQ(runner.wait(5s).status, 128 + SIGINT);
 }
 
 } // namespace
