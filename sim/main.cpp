@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <getopt.h>
 #include <optional>
 #include <poll.h>
@@ -112,6 +113,37 @@ std::optional<Options> parse(int argc, char** argv) {
   return options;
 }
 
+// Passes signals on until the program ends; returns its status.
+int run_to_end(zelkor::sim::Child& child, int signals) {
+  while (!child.wait_exit(std::chrono::milliseconds(0))) {
+    pollfd ready{signals, POLLIN, 0};
+    poll(&ready, 1, 50);
+    signalfd_siginfo info{};
+    while (read(signals, &info, sizeof info) == sizeof info) {
+      // The terminal already sent Ctrl-C and its kin to the program itself.
+      if (info.ssi_code != SI_KERNEL) {
+        child.signal(static_cast<int>(info.ssi_signo));
+      }
+    }
+  }
+  return child.wait(std::chrono::milliseconds(0)).status;
+}
+
+int run(const Options& options, int signals) {
+  try {
+    zelkor::sim::Board board(options.board);
+    if (options.silent) {
+      board.set_silent(zelkor::sim::PortId::can, true);
+      board.set_silent(zelkor::sim::PortId::terminal, true);
+    }
+    auto child = board.spawn(options.program, false);
+    return run_to_end(child, signals);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zelkor-sim: %s\n", error.what());
+    return 127;
+  }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -129,24 +161,7 @@ int main(int argc, char** argv) {
   }
   pthread_sigmask(SIG_BLOCK, &forwarded, nullptr);
   int signals = signalfd(-1, &forwarded, SFD_CLOEXEC | SFD_NONBLOCK);
-
-  zelkor::sim::Board board(options->board);
-  if (options->silent) {
-    board.set_silent(zelkor::sim::PortId::can, true);
-    board.set_silent(zelkor::sim::PortId::terminal, true);
-  }
-  auto child = board.spawn(options->program, false);
-  while (!child.wait_exit(std::chrono::milliseconds(0))) {
-    pollfd ready{signals, POLLIN, 0};
-    poll(&ready, 1, 50);
-    signalfd_siginfo info{};
-    while (read(signals, &info, sizeof info) == sizeof info) {
-      // The terminal already sent Ctrl-C and its kin to the program itself.
-      if (info.ssi_code != SI_KERNEL) {
-        child.signal(static_cast<int>(info.ssi_signo));
-      }
-    }
-  }
+  int status = run(*options, signals);
   close(signals);
-  return child.wait(std::chrono::milliseconds(0)).status;
+  return status;
 }
