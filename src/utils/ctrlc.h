@@ -2,6 +2,8 @@
 // Ctrl-C support shared by the listening loops: a SIGINT handler that writes to a pipe, and a
 // watcher thread named "ctrl-c" that turns each byte into a cleared stop flag and a wake-up.
 
+#include <signal.h>
+
 #include <atomic>
 #include <thread>
 
@@ -28,6 +30,7 @@ private:
   std::atomic<bool> running_{true};
   int signal_pipe_[2] = {-1, -1};
   int wake_[2] = {-1, -1};
+  struct sigaction previous_ {};
   std::thread watcher_;
 };
 

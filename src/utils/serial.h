@@ -36,10 +36,11 @@ public:
   // within the time-out (pending output is then discarded), another error for I/O failures.
   std::expected<void, std::error_code> write(std::string_view bytes);
 
-  // One read of at most buffer.size() bytes, waiting up to `wait_ms` for data.
+  // One read of at most buffer.size() bytes, waiting up to `wait_ms` for data (or for
+  // `wake_fd`, when given, to become readable: std::errc::interrupted, as is a signal).
   // std::errc::timed_out when nothing arrived; a hang-up or end of file is std::errc::io_error.
   std::expected<std::size_t, std::error_code> read_some(std::span<char> buffer,
-                                                        std::uint64_t wait_ms);
+                                                        std::uint64_t wait_ms, int wake_fd = -1);
 
 private:
   friend std::expected<Port, std::error_code> claim(std::string_view path,
@@ -59,9 +60,9 @@ std::expected<Port, std::error_code> claim(std::string_view path, std::uint64_t 
 
 // The errors of reading an answer.
 enum class ReadError {
-  io,          // the device failed or went away
-  too_long,    // the answer passed the size limit
-  not_utf8,    // the collected bytes are not UTF-8 text
+  io,       // the device failed or went away
+  too_long, // the answer passed the size limit
+  not_utf8, // the collected bytes are not UTF-8 text
 };
 
 // Collects an answer until the port is silent for its whole time-out (or the overall limit

@@ -1,0 +1,65 @@
+/* The least one exchange needs: find the terminal port through libudev, open and configure
+ * it, write "kind", read until 25 ms of silence, print. zelkor's own overhead is measured
+ * against this, under the same simulated board. */
+#include <fcntl.h>
+#include <libudev.h>
+#include <poll.h>
+#include <stdio.h>
+#include <string.h>
+#include <termios.h>
+#include <unistd.h>
+
+static int find_terminal_port(char* path, size_t size) {
+  struct udev* udev = udev_new();
+  struct udev_enumerate* e = udev_enumerate_new(udev);
+  udev_enumerate_add_match_subsystem(e, "tty");
+  udev_enumerate_scan_devices(e);
+  int found = 0;
+  struct udev_list_entry* entry;
+  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(e)) {
+    struct udev_device* d = udev_device_new_from_syspath(udev, udev_list_entry_get_name(entry));
+    const char* vendor = udev_device_get_property_value(d, "ID_VENDOR_ID");
+    const char* model = udev_device_get_property_value(d, "ID_MODEL_ID");
+    const char* node = udev_device_get_devnode(d);
+    if (vendor && model && node && !strcmp(vendor, "1fc9") && !strcmp(model, "00a3") &&
+        ++found == 2) {
+      snprintf(path, size, "%s", node);
+    }
+    udev_device_unref(d);
+  }
+  udev_enumerate_unref(e);
+  udev_unref(udev);
+  return found == 2 ? 0 : -1;
+}
+
+int main(void) {
+  char path[256];
+  if (find_terminal_port(path, sizeof path) != 0) {
+    return 1;
+  }
+  int fd = open(path, O_RDWR | O_NOCTTY);
+  if (fd < 0) {
+    return 1;
+  }
+  struct termios t;
+  tcgetattr(fd, &t);
+  cfmakeraw(&t);
+  cfsetspeed(&t, B9600);
+  tcsetattr(fd, TCSANOW, &t);
+  if (write(fd, "kind", 4) != 4) {
+    return 1;
+  }
+  char answer[4096];
+  size_t length = 0;
+  struct pollfd p = {fd, POLLIN, 0};
+  while (length < sizeof answer && poll(&p, 1, 25) == 1) {
+    ssize_t n = read(fd, answer + length, sizeof answer - length);
+    if (n <= 0) {
+      break;
+    }
+    length += (size_t)n;
+  }
+  fwrite(answer, 1, length, stdout);
+  close(fd);
+  return 0;
+}

@@ -1,0 +1,102 @@
+#include "utils/chunk.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace zelkor::utils::chunk {
+namespace {
+
+constexpr std::string_view replacement = "\xEF\xBF\xBD";
+
+bool is_continuation(unsigned char c) {
+  return (c & 0xC0U) == 0x80U;
+}
+
+// Length of the valid UTF-8 sequence starting at text[0], or 0 when it is not valid.
+// Follows the well-formed table of Unicode 15, chapter 3: no overlongs, no surrogates, no values
+// past U+10FFFF.
+std::size_t sequence_length(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80U) {
+    return 1;
+  }
+  std::size_t length = 0;
+  unsigned char low = 0x80U;
+  unsigned char high = 0xBFU;
+  if (lead >= 0xC2U && lead <= 0xDFU) {
+    length = 2;
+  } else if (lead >= 0xE0U && lead <= 0xEFU) {
+    length = 3;
+    low = lead == 0xE0U ? 0xA0U : 0x80U;
+    high = lead == 0xEDU ? 0x9FU : 0xBFU;
+  } else if (lead >= 0xF0U && lead <= 0xF4U) {
+    length = 4;
+    low = lead == 0xF0U ? 0x90U : 0x80U;
+    high = lead == 0xF4U ? 0x8FU : 0xBFU;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) {
+    return 0;
+  }
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!is_continuation(byte(i))) {
+      return 0;
+    }
+  }
+  return length;
+}
+
+} // namespace
+
+void append(std::string& collected, std::span<const char> bytes) {
+  std::ranges::copy_if(bytes, std::back_inserter(collected), [](char c) { return c != '\0'; });
+}
+
+std::string_view drop_tail(std::string_view text, std::uint64_t count) {
+  return count >= text.size() ? std::string_view{} : text.substr(0, text.size() - count);
+}
+
+bool is_utf8(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const std::size_t length = sequence_length(bytes);
+    if (length == 0) {
+      return false;
+    }
+    bytes.remove_prefix(length);
+  }
+  return true;
+}
+
+std::optional<std::string_view> nth_char(std::string_view text, std::size_t index) {
+  for (;;) {
+    if (text.empty()) {
+      return std::nullopt;
+    }
+    const std::size_t length = std::max<std::size_t>(1, sequence_length(text));
+    if (index == 0) {
+      return text.substr(0, length);
+    }
+    text.remove_prefix(length);
+    --index;
+  }
+}
+
+std::string to_printable(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const std::size_t length = sequence_length(bytes);
+    if (length == 0) {
+      out += replacement;
+      bytes.remove_prefix(1);
+    } else {
+      out += bytes.substr(0, length);
+      bytes.remove_prefix(length);
+    }
+  }
+  return out;
+}
+
+} // namespace zelkor::utils::chunk

@@ -1,0 +1,96 @@
+#include "utils/ctrlc.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zelkor::utils::ctrlc {
+namespace {
+
+// The one piece of state a signal handler can reach: where to write the Ctrl-C byte.
+std::atomic<int> signal_write_fd{-1};
+
+extern "C" void on_sigint(int /*signal*/) {
+  const int saved_errno = errno;
+  const int fd = signal_write_fd.load();
+  if (fd >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const auto ignored = ::write(fd, &byte, 1);
+  }
+  errno = saved_errno;
+}
+
+[[noreturn]] void fatal() {
+  std::fputs("Error setting Ctrl-C handler.\n", stderr);
+  std::exit(EXIT_FAILURE);
+}
+
+// Runs `start` with SIGINT blocked, so a thread it starts never takes the signal itself.
+template <typename F> void with_sigint_blocked(F&& start) {
+  sigset_t block;
+  sigset_t previous;
+  sigemptyset(&block);
+  sigaddset(&block, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &block, &previous);
+  start();
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+} // namespace
+
+Watch::Watch() {
+  if (::pipe2(signal_pipe_, O_CLOEXEC) != 0 || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 ||
+      ::fcntl(signal_pipe_[1], F_SETFL, O_NONBLOCK) != 0) {
+    fatal();
+  }
+  with_sigint_blocked([this] {
+    watcher_ = std::thread(&Watch::watch, this);
+    pthread_setname_np(watcher_.native_handle(), "ctrl-c");
+  });
+  signal_write_fd.store(signal_pipe_[1]);
+  struct sigaction action {};
+  action.sa_handler = on_sigint;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  if (::sigaction(SIGINT, &action, &previous_) != 0) {
+    fatal();
+  }
+}
+
+Watch::~Watch() {
+  ::sigaction(SIGINT, &previous_, nullptr);
+  signal_write_fd.store(-1);
+  ::close(signal_pipe_[1]); // the watcher reads end of file and returns
+  watcher_.join();
+  for (const int fd : {signal_pipe_[0], wake_[0], wake_[1]}) {
+    ::close(fd);
+  }
+}
+
+void Watch::watch() {
+  char byte = 0;
+  for (;;) {
+    const ssize_t count = ::read(signal_pipe_[0], &byte, 1);
+    if (count == 0) {
+      return;
+    }
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count < 0) {
+      // Without a working pipe Ctrl-C could never be seen again: stop rather than hang.
+      std::fputs("Critical system error while waiting for Ctrl-C\n", stderr);
+    }
+    running_.store(false);
+    [[maybe_unused]] const auto ignored = ::write(wake_[1], &byte, 1);
+    if (count < 0) {
+      return;
+    }
+  }
+}
+
+} // namespace zelkor::utils::ctrlc

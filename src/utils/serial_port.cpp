@@ -1,0 +1,220 @@
+// Claiming a port and bounded I/O on it.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <utility>
+
+#include "utils/serial.h"
+#include "utils/unique_fd.h"
+
+namespace zelkor::utils::serial {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class SerialCategory : public std::error_category {
+public:
+  [[nodiscard]] const char* name() const noexcept override { return "serial"; }
+  [[nodiscard]] std::string message(int /*condition*/) const override {
+    return "Settings did not apply correctly";
+  }
+};
+
+std::error_code settings_mismatch() {
+  static const SerialCategory category;
+  return {1, category};
+}
+
+std::error_code last_error() {
+  return {errno, std::generic_category()};
+}
+
+std::unexpected<std::error_code> fail(std::errc code) {
+  return std::unexpected(std::make_error_code(code));
+}
+
+// 9600 baud, 8 data bits, no parity, one stop bit, no flow control, raw.
+termios line_settings(termios current) {
+  current.c_cflag |= CREAD | CLOCAL;
+  cfmakeraw(&current);
+  current.c_iflag &= ~static_cast<tcflag_t>(IXOFF | IXANY);
+  current.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  current.c_cflag |= CS8;
+  cfsetispeed(&current, B9600);
+  cfsetospeed(&current, B9600);
+  return current;
+}
+
+bool same_flags(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag;
+}
+
+std::expected<void, std::error_code> apply_line_settings(int fd) {
+  termios current{};
+  if (tcgetattr(fd, &current) != 0) {
+    return std::unexpected(last_error());
+  }
+  const termios wanted = line_settings(current);
+  termios applied{};
+  if (tcsetattr(fd, TCSANOW, &wanted) != 0 || tcgetattr(fd, &applied) != 0) {
+    return std::unexpected(last_error());
+  }
+  if (!same_flags(wanted, applied)) {
+    return std::unexpected(settings_mismatch());
+  }
+  return {};
+}
+
+int poll_ms(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, INT_MAX));
+}
+
+Clock::time_point deadline_after(std::uint64_t ms) {
+  // Far enough to mean "never" without overflowing the clock.
+  constexpr std::uint64_t cap = 1000ULL * 60 * 60 * 24 * 365;
+  return Clock::now() + std::chrono::milliseconds(std::min(ms, cap));
+}
+
+// Waits until `fd` is ready for `events`, `wake_fd` becomes readable, or `deadline` passes.
+std::expected<void, std::error_code> wait_ready(int fd, short events, int wake_fd,
+                                                Clock::time_point deadline) {
+  for (;;) {
+    pollfd fds[2] = {{fd, events, 0}, {wake_fd, POLLIN, 0}};
+    const int ready = ::poll(fds, wake_fd >= 0 ? 2 : 1, poll_ms(deadline));
+    if (ready < 0) {
+      if (errno == EINTR) {
+        return fail(std::errc::interrupted);
+      }
+      return std::unexpected(last_error());
+    }
+    if (ready == 0) {
+      if (Clock::now() < deadline) {
+        continue; // a wait longer than one poll can take
+      }
+      return fail(std::errc::timed_out);
+    }
+    if (wake_fd >= 0 && (fds[1].revents & POLLIN) != 0) {
+      return fail(std::errc::interrupted);
+    }
+    if ((fds[0].revents & events) != 0) {
+      return {};
+    }
+    if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+      return fail(std::errc::io_error);
+    }
+  }
+}
+
+} // namespace
+
+Port::Port(int fd, std::string path, std::uint64_t timeout_ms, bool exclusive)
+    : fd_(fd), path_(std::move(path)), timeout_ms_(timeout_ms), exclusive_(exclusive) {}
+
+Port::Port(Port&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)),
+      timeout_ms_(other.timeout_ms_), exclusive_(std::exchange(other.exclusive_, false)) {}
+
+Port& Port::operator=(Port&& other) noexcept {
+  if (this != &other) {
+    release();
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+    timeout_ms_ = other.timeout_ms_;
+    exclusive_ = std::exchange(other.exclusive_, false);
+  }
+  return *this;
+}
+
+Port::~Port() {
+  release();
+}
+
+void Port::release() noexcept {
+  if (fd_ < 0) {
+    return;
+  }
+  if (exclusive_) {
+    ::ioctl(fd_, TIOCNXCL);
+  }
+  ::close(fd_); // also drops the advisory lock
+  fd_ = -1;
+}
+
+std::expected<void, std::error_code> Port::write(std::string_view bytes) {
+  const auto deadline = deadline_after(timeout_ms_);
+  while (!bytes.empty()) {
+    if (auto ready = wait_ready(fd_, POLLOUT, -1, deadline); !ready) {
+      if (ready.error() == std::errc::timed_out) {
+        // Whatever did not go out in time must not reach the device later as a stray command.
+        ::tcflush(fd_, TCOFLUSH);
+      }
+      return ready;
+    }
+    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EAGAIN || errno == EINTR) {
+        continue;
+      }
+      return std::unexpected(last_error());
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+std::expected<std::size_t, std::error_code> Port::read_some(std::span<char> buffer,
+                                                            std::uint64_t wait_ms, int wake_fd) {
+  const auto deadline = deadline_after(wait_ms);
+  for (;;) {
+    if (auto ready = wait_ready(fd_, POLLIN, wake_fd, deadline); !ready) {
+      return std::unexpected(ready.error());
+    }
+    const ssize_t count = ::read(fd_, buffer.data(), buffer.size());
+    if (count > 0) {
+      return static_cast<std::size_t>(count);
+    }
+    if (count == 0) {
+      return fail(std::errc::io_error); // the other end is gone
+    }
+    if (errno != EAGAIN && errno != EINTR) {
+      return std::unexpected(last_error());
+    }
+  }
+}
+
+std::expected<Port, std::error_code> claim(std::string_view path, std::uint64_t timeout_ms) {
+  std::string owned_path{path};
+  UniqueFd fd{::open(owned_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)};
+  if (!fd.valid()) {
+    return std::unexpected(last_error());
+  }
+  // Before anything else: a holder's settings, pending answer and exclusivity are not ours to
+  // touch, and TIOCEXCL alone does not keep root out.
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    return std::unexpected(last_error());
+  }
+  if (auto applied = apply_line_settings(fd.get()); !applied) {
+    return std::unexpected(applied.error());
+  }
+  // Stale input from before the claim must never be read as part of an answer.
+  if (::tcflush(fd.get(), TCIOFLUSH) != 0) {
+    return std::unexpected(last_error());
+  }
+  if (::ioctl(fd.get(), TIOCEXCL) != 0) {
+    return std::unexpected(last_error());
+  }
+  // Stays non-blocking: a blocking write to a device that stopped reading would never return.
+  return Port{fd.release(), std::move(owned_path), timeout_ms, true};
+}
+
+} // namespace zelkor::utils::serial

@@ -1,0 +1,74 @@
+// Discovery: the microcontroller's two ports are found by USB identity on every run.
+#include <libudev.h>
+
+#include <memory>
+
+#include "utils/chunk.h"
+#include "utils/ports.h"
+#include "utils/serial.h"
+
+namespace zelkor::utils::serial {
+namespace {
+
+struct UdevUnref {
+  void operator()(udev* p) const { udev_unref(p); }
+  void operator()(udev_enumerate* p) const { udev_enumerate_unref(p); }
+  void operator()(udev_device* p) const { udev_device_unref(p); }
+};
+template <typename T> using UdevPtr = std::unique_ptr<T, UdevUnref>;
+
+std::string_view property(udev_device* device, const char* name) {
+  const char* value = udev_device_get_property_value(device, name);
+  return value == nullptr ? std::string_view{} : std::string_view{value};
+}
+
+// The device node of a tty that belongs to the given USB device, or nothing.
+std::optional<std::string> matching_node(udev_device* device, std::uint16_t vendor_id,
+                                         std::uint16_t product_id) {
+  const char* node = udev_device_get_devnode(device);
+  if (udev_device_get_parent(device) == nullptr || node == nullptr || !chunk::is_utf8(node)) {
+    return std::nullopt;
+  }
+  if (property(device, "ID_BUS") != "usb") {
+    return std::nullopt;
+  }
+  const auto vendor = ports::parse_usb_id(property(device, "ID_VENDOR_ID"));
+  const auto product = ports::parse_usb_id(property(device, "ID_MODEL_ID"));
+  if (vendor != vendor_id || product != product_id) {
+    return std::nullopt;
+  }
+  return std::string{node};
+}
+
+std::vector<std::string> matching_nodes(std::uint16_t vendor_id, std::uint16_t product_id) {
+  std::vector<std::string> nodes;
+  const UdevPtr<udev> context{udev_new()};
+  if (!context) {
+    return nodes;
+  }
+  const UdevPtr<udev_enumerate> enumerate{udev_enumerate_new(context.get())};
+  if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
+      udev_enumerate_scan_devices(enumerate.get()) < 0) {
+    return nodes;
+  }
+  udev_list_entry* entry = nullptr;
+  udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
+    const UdevPtr<udev_device> device{
+        udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry))};
+    if (device) {
+      if (auto node = matching_node(device.get(), vendor_id, product_id)) {
+        nodes.push_back(std::move(*node));
+      }
+    }
+  }
+  return nodes;
+}
+
+} // namespace
+
+// When udev cannot be asked at all, no port can be trusted: that reads as no match.
+std::expected<PortList, std::string> get_ports(std::uint16_t vendor_id, std::uint16_t product_id) {
+  return ports::judge_count(matching_nodes(vendor_id, product_id));
+}
+
+} // namespace zelkor::utils::serial
