@@ -1,0 +1,103 @@
+#pragma once
+// The simulated board: the microcontroller as a USB device 1fc9:00a3 with two pty-backed tty
+// ports (CAN first, terminal second), seen by any program started through run() or spawn()
+// (or with environment()), which runs under the umockdev preload and knows nothing of it.
+//
+// Each port has its own firmware thread. It records every byte the program writes, takes the
+// bytes of one burst (until 2 ms of quiet) as one command, and answers a scripted command with
+// its Reply; other commands get no answer, or the default firmware's when that is enabled.
+// Every member is thread-safe.
+//
+//   zelkor::sim::Board board({.default_firmware = true});
+//   board.answer(zelkor::sim::PortId::terminal, "kind", {{"Board", "\r\n"}, 30ms});
+//   auto result = board.run({ZELKOR_BINARY, "op", "kind"});
+//   EXPECT_EQ(result.status, 0);
+//   EXPECT_TRUE(board.wait_received(zelkor::sim::PortId::terminal, "kind", 1s));
+
+#include "child.h"
+#include "firmware.h"
+#include "reply.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <termios.h>
+#include <vector>
+
+namespace zelkor::sim {
+
+using namespace std::chrono_literals;
+
+// Which tty devices exist. Only two_ports, one_port, three_ports and bad_vendor_id carry the
+// microcontroller; the others hold look-alikes that a correct program finds no port among.
+enum class Topology {
+  two_ports,      // the microcontroller: CAN port, terminal port
+  none,           // no USB serial device at all
+  one_port,       // the microcontroller with its CAN port only
+  three_ports,    // the microcontroller with a third port after the terminal port
+  foreign_vendor, // two-port USB adapters 0403:00a3 and 1fc9:00a4, no microcontroller
+  non_usb,        // two ports ID_BUS=pci with the microcontroller's IDs, no microcontroller
+  bad_vendor_id,  // a USB port with ID_VENDOR_ID "1fc9x" enumerated first, then two_ports
+};
+
+struct BoardOptions {
+  Topology topology = Topology::two_ports;
+  int extra_ttys = 0;            // unrelated platform ttys (no ID_BUS), enumerated last
+  bool default_firmware = false; // answer unscripted commands and stream CAN frames
+  FirmwareStyle style{};         // how the default firmware splits and paces its answers
+};
+
+class Board {
+public:
+  using Result = sim::Result;
+  using Child = sim::Child;
+
+  explicit Board(BoardOptions options = {});
+  ~Board(); // stops the firmware threads and removes the testbed
+  Board(const Board&) = delete;
+  Board& operator=(const Board&) = delete;
+
+  // The port's device node ("/dev/ttyACM0"), or "" when the topology lacks it or it is unplugged.
+  [[nodiscard]] std::string node(PortId port) const;
+  // The directory that a preloaded program takes as its /sys and /dev.
+  [[nodiscard]] std::string root() const;
+
+  // Replaces the answer to exactly `command`. Scripted answers survive replug().
+  void answer(PortId port, std::string command, Reply reply);
+  void set_silent(PortId port, bool silent);    // answers nothing, still records
+  void flood(PortId port, bool on);             // writes text without pause while on
+  void stop_reading(PortId port, bool stopped); // the program's writes back up
+  // Sends the frames in turn, one every `interval`, for ever; no frames stops it.
+  void stream(PortId port, std::vector<std::string> frames, std::chrono::milliseconds interval);
+  // Writes the bytes now; unread ones wait in the port for the next program that opens it.
+  void push(PortId port, std::string bytes);
+
+  // Every byte the program wrote to the port since it was plugged in, in order (still
+  // readable after unplug()).
+  [[nodiscard]] std::string received(PortId port) const;
+  // Waits until received(port) contains `expected`; false on time-out.
+  bool wait_received(PortId port, std::string_view expected, std::chrono::milliseconds max) const;
+  // The line settings the program left on the port.
+  [[nodiscard]] termios line_settings(PortId port) const;
+
+  // Removes the devices and hangs up the ports: an open port reports POLLHUP and EIO.
+  void unplug();
+  // Plugs the board in again under new node names (the old ones stay taken), received()
+  // starting empty. Unplugs first when still plugged.
+  void replug();
+
+  // Runs a program (found on PATH) under the board; kills it after `max`.
+  Result run(std::vector<std::string> argv, std::chrono::milliseconds max = 20s);
+  // Starts a program with stdout and stderr captured, or passed through when `capture` is off.
+  Child spawn(std::vector<std::string> argv, bool capture = true);
+  // The entries that put a program under the board: LD_PRELOAD, UMOCKDEV_DIR and ASAN_OPTIONS
+  // (with verify_asan_link_order=0, which a sanitized program under a preload needs).
+  [[nodiscard]] std::vector<std::string> environment() const;
+
+private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+} // namespace zelkor::sim

@@ -1,0 +1,31 @@
+#pragma once
+// A plausible firmware for the board: answers on the terminal port, acknowledgements and a
+// periodic frame on the CAN port.
+
+#include "reply.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace zelkor::sim {
+
+enum class PortId { can, terminal };
+
+// How the default firmware shapes its answers.
+struct FirmwareStyle {
+  int chunks = 1;                     // each answer split into this many pieces (at most)
+  std::chrono::milliseconds pause{0}; // between pieces
+};
+
+// Answers for commands nobody scripted on `port`.
+Fallback default_firmware(PortId port, FirmwareStyle style);
+
+// The traffic the CAN port sends unasked, and how often.
+std::vector<std::string> default_can_frames();
+inline constexpr std::chrono::milliseconds default_can_interval{500};
+
+// Cuts `text` into at most `pieces` nearly equal chunks (at least one).
+std::vector<std::string> split(const std::string& text, int pieces);
+
+} // namespace zelkor::sim

@@ -1,0 +1,132 @@
+#include "testbed.h"
+
+#include <umockdev.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace zelkor::sim {
+namespace {
+
+// The default handler answers ENOTTY for ioctls it does not know (TIOCEXCL among them):
+// let the program's own process run each one on the real pty instead.
+gboolean pass_through(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
+  GError* error = nullptr;
+  int err = 0;
+  int ret = umockdev_ioctl_client_execute(client, &err, &error);
+  if (error != nullptr) {
+    g_error_free(error);
+    ret = -1;
+    err = EIO;
+  }
+  umockdev_ioctl_client_complete(client, ret, err);
+  return TRUE;
+}
+
+std::vector<gchar*> flatten(const std::vector<Property>& props) {
+  std::vector<gchar*> flat;
+  for (const auto& [name, value] : props) {
+    flat.push_back(const_cast<gchar*>(name.c_str()));
+    flat.push_back(const_cast<gchar*>(value.c_str()));
+  }
+  flat.push_back(nullptr);
+  return flat;
+}
+
+[[noreturn]] void fail(const std::string& what, GError* error) {
+  std::string why = error != nullptr ? error->message : "unknown";
+  g_clear_error(&error);
+  throw std::runtime_error(what + ": " + why);
+}
+
+std::string take(gchar* text) {
+  std::string result = text != nullptr ? text : "";
+  g_free(text);
+  return result;
+}
+
+} // namespace
+
+Testbed::Testbed()
+    : bed_(umockdev_testbed_new()), root_(take(umockdev_testbed_get_root_dir(bed_))) {}
+
+Testbed::~Testbed() {
+  for (auto* handler : handlers_) {
+    g_object_unref(handler);
+  }
+  g_object_unref(bed_);
+  // umockdev leaves the pty masters open for the life of the process.
+  for (int master : masters_) {
+    close(master);
+  }
+}
+
+void Testbed::hang_up(const TtyDevice& tty) {
+  // Closing the master hangs the port up; dup2 keeps the descriptor number ours until the end.
+  int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+  dup3(null, tty.master, O_CLOEXEC);
+  close(null);
+}
+
+std::string Testbed::add_device(const std::string& subsystem, const std::string& name,
+                                const std::string& parent, const std::vector<Property>& attributes,
+                                const std::vector<Property>& properties) {
+  auto attrs = flatten(attributes);
+  auto props = flatten(properties);
+  auto syspath = take(umockdev_testbed_add_devicev(bed_, subsystem.c_str(), name.c_str(),
+                                                   parent.empty() ? nullptr : parent.c_str(),
+                                                   attrs.data(), props.data()));
+  if (syspath.empty()) {
+    throw std::runtime_error("umockdev refused device " + name);
+  }
+  return syspath;
+}
+
+TtyDevice Testbed::add_tty(const std::string& name, const std::string& parent) {
+  TtyDevice tty;
+  tty.node = "/dev/" + name;
+  tty.syspath = parent + "/tty/" + name;
+  // Only a device described as a record gets a pty behind its node.
+  auto record = "P: " + tty.syspath.substr(4) + "\nN: " + name +
+                "\nE: SUBSYSTEM=tty\nE: DEVNAME=" + tty.node +
+                "\nA: dev=166:" + std::to_string(next_minor_++) + "\n";
+  GError* error = nullptr;
+  if (!umockdev_testbed_add_from_string(bed_, record.c_str(), &error)) {
+    fail("cannot add " + tty.node, error);
+  }
+  tty.master = umockdev_testbed_get_dev_fd(bed_, tty.node.c_str());
+  // The master must not leak into the programs under test: a copy there keeps the port from
+  // hanging up on unplug.
+  fcntl(tty.master, F_SETFD, FD_CLOEXEC);
+  masters_.push_back(tty.master);
+
+  auto* handler = umockdev_ioctl_base_new();
+  g_signal_connect(handler, "handle-ioctl", G_CALLBACK(pass_through), nullptr);
+  handlers_.push_back(handler);
+  if (!umockdev_testbed_attach_ioctl(bed_, tty.node.c_str(), handler, &error)) {
+    fail("cannot attach ioctl handler to " + tty.node, error);
+  }
+
+  // The preload's isatty() answers 0 for a mapped pty whose device is not a console tty;
+  // without the mapping it asks the real pty.
+  std::error_code ignored;
+  auto pty = std::filesystem::read_symlink(root_ + tty.node, ignored).string();
+  std::ranges::replace(pty, '/', '_');
+  std::filesystem::remove(root_ + "/dev/.ptymap/" + pty, ignored);
+  return tty;
+}
+
+void Testbed::set_property(const std::string& syspath, const std::string& name,
+                           const std::string& value) {
+  umockdev_testbed_set_property(bed_, syspath.c_str(), name.c_str(), value.c_str());
+}
+
+void Testbed::remove_device(const std::string& syspath) {
+  umockdev_testbed_remove_device(bed_, syspath.c_str());
+}
+
+} // namespace zelkor::sim

@@ -1,0 +1,57 @@
+#pragma once
+// A umockdev testbed holding pty-backed tty devices that a preloaded program takes for real
+// serial ports.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
+
+namespace zelkor::sim {
+
+// One udev property of a device.
+using Property = std::pair<std::string, std::string>;
+
+// A tty device in the testbed; the testbed owns the pty master.
+struct TtyDevice {
+  std::string syspath;
+  std::string node; // "/dev/ttyACM0"
+  int master = -1;  // pty master: the far end of the wire
+};
+
+class Testbed {
+public:
+  Testbed();
+  ~Testbed();
+  Testbed(const Testbed&) = delete;
+  Testbed& operator=(const Testbed&) = delete;
+
+  // The directory a preloaded program finds as UMOCKDEV_DIR.
+  [[nodiscard]] const std::string& root() const { return root_; }
+
+  // A device without a node (a USB device, an interface, a platform device). Returns its syspath.
+  std::string add_device(const std::string& subsystem, const std::string& name,
+                         const std::string& parent, const std::vector<Property>& attributes,
+                         const std::vector<Property>& properties);
+
+  // A tty device under `parent` whose node is backed by a pty. Every ioctl on the node reaches
+  // the pty, and isatty() answers truthfully. It carries no identity properties yet: those
+  // come last, so a program enumerating meanwhile never sees a half-made port.
+  TtyDevice add_tty(const std::string& name, const std::string& parent);
+
+  void set_property(const std::string& syspath, const std::string& name, const std::string& value);
+  void remove_device(const std::string& syspath);
+  // Closes the port's pty master: whoever has the node open sees a hang-up.
+  void hang_up(const TtyDevice& tty);
+
+private:
+  UMockdevTestbed* bed_ = nullptr;
+  std::string root_;
+  std::vector<UMockdevIoctlBase*> handlers_;
+  std::vector<int> masters_;
+  int next_minor_ = 0;
+};
+
+} // namespace zelkor::sim
