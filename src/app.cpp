@@ -16,6 +16,9 @@ std::uint8_t dispatch(const Grammar& grammar, std::ostream& out) {
     completions::generate(grammar.shell, grammar.tree, out);
     return 0;
   }
+  if (auto o = grammar.op.options()) {
+    return cmds::mcu::handler(std::move(*o));
+  }
   if (auto o = grammar.raw.options()) {
     return cmds::raw::handler(std::move(*o));
   }

@@ -1,0 +1,43 @@
+#pragma once
+// The `op` grammar.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/tree.h"
+#include "cmds/mcu.h"
+
+namespace zelkor::cmds::mcu {
+
+// Adds `op` and its operations to the tree and binds their values to members, so it must not
+// move after construction.
+class Cli {
+public:
+  explicit Cli(cli::Tree& tree);
+  Cli(const Cli&) = delete;
+  Cli& operator=(const Cli&) = delete;
+
+  // Set when `op` was chosen on the command line.
+  std::optional<Commands> options() const;
+
+private:
+  // Builds the operation at `index` from the bound values.
+  Commands command_at(std::size_t index) const;
+
+  CLI::App* op_;
+  std::array<CLI::App*, operations.size()> operations_{};
+  std::string id_;
+  std::string data_;
+  std::string input_;
+  std::string output_;
+  std::string led_;
+  std::string state_;
+  std::string config_number_;
+  bool set_default_ = false;
+  std::string reference_;
+};
+
+} // namespace zelkor::cmds::mcu
