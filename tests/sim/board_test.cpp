@@ -12,6 +12,7 @@
 namespace zelkor::sim {
 namespace {
 
+using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
