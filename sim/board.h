@@ -89,7 +89,8 @@ public:
   // The line settings the program left on the port.
   [[nodiscard]] termios line_settings(PortId port) const;
 
-  // Removes the devices and hangs up the ports: an open port reports POLLHUP and EIO.
+  // Removes the devices and hangs up the ports: an open port polls POLLHUP, reads end of
+  // file and writes fail with EIO.
   void unplug();
   // Plugs the board in again under new node names (the old ones stay taken), received()
   // starting empty. Unplugs first when still plugged.
