@@ -8,6 +8,16 @@
 // its Reply; other commands get no answer, or the default firmware's when that is enabled.
 // Every member is thread-safe.
 //
+// What a program under the board sees: the tty devices of the topology with ID_BUS,
+// ID_VENDOR_ID and ID_MODEL_ID on each port (set last, so a port is never seen half-made), a
+// parent device and a node; every ioctl (TIOCEXCL, TIOCNXCL, ...) runs on the real pty and
+// isatty() is true. There is no udev database: matching on "is initialized" finds nothing.
+// Bytes the firmware sent that nobody read stay queued for the next program to open the port,
+// and the line settings outlast the program, as on a real port.
+//
+// zelkor-sim runs any program (a shell, a benchmark driver) under a board with the default
+// firmware; every process it starts is under the board too.
+//
 //   zelkor::sim::Board board({.default_firmware = true});
 //   board.answer(zelkor::sim::PortId::terminal, "kind", {{"Board", "\r\n"}, 30ms});
 //   auto result = board.run({ZELKOR_BINARY, "op", "kind"});
@@ -26,8 +36,6 @@
 #include <vector>
 
 namespace zelkor::sim {
-
-using namespace std::chrono_literals;
 
 // Which tty devices exist. Only two_ports, one_port, three_ports and bad_vendor_id carry the
 // microcontroller; the others hold look-alikes that a correct program finds no port among.
@@ -81,14 +89,16 @@ public:
   // The line settings the program left on the port.
   [[nodiscard]] termios line_settings(PortId port) const;
 
-  // Removes the devices and hangs up the ports: an open port reports POLLHUP and EIO.
+  // Removes the devices and hangs up the ports: an open port polls POLLHUP, reads end of
+  // file and writes fail with EIO.
   void unplug();
   // Plugs the board in again under new node names (the old ones stay taken), received()
   // starting empty. Unplugs first when still plugged.
   void replug();
 
   // Runs a program (found on PATH) under the board; kills it after `max`.
-  Result run(std::vector<std::string> argv, std::chrono::milliseconds max = 20s);
+  Result run(std::vector<std::string> argv,
+             std::chrono::milliseconds max = std::chrono::seconds(20));
   // Starts a program with stdout and stderr captured, or passed through when `capture` is off.
   Child spawn(std::vector<std::string> argv, bool capture = true);
   // The entries that put a program under the board: LD_PRELOAD, UMOCKDEV_DIR and ASAN_OPTIONS

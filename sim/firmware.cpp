@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <memory>
+#include <mutex>
 #include <string_view>
 #include <utility>
 
@@ -9,22 +12,9 @@ namespace zelkor::sim {
 namespace {
 
 // Whole answers to whole commands.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 7> terminal_answers{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 6> terminal_answers{{
     {"kind", "ZLK-Baseboard-B2\r\n"},
     {"version", "Firmware 2.4.1 (built Mar 14 2025 10:21:07)\r\n"},
-    {"config", "User Config: 1\r\n"
-               "Ignition Sense: on\r\n"
-               "Startup Timer: 10\r\n"
-               "Shutdown Timer: 20\r\n"
-               "Hard Off Timer: 60\r\n"
-               "Shutdown Voltage: 11.5\r\n"
-               "Hotplug: on\r\n"
-               "CAN Baudrate: 500\r\n"
-               "CAN Mode: std\r\n"
-               "Power Switch: off\r\n"
-               "ERP Mode: off\r\n"
-               "HDMI CEC: on\r\n"
-               "Boot Config: 1\r\n"},
     {"status", "Ignition: on\r\nInput Voltage: 24.12\r\nPower State: running\r\n"
                "Uptime: 5321 s\r\n"},
     {"dio-state", "10110000\r\n"},
@@ -32,11 +22,60 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 7> terminal_
     {"can-autobaud", "Detected baudrate: 500\r\n"},
 }};
 
+// The stored configuration, listed by "config" and changed by "set KEY VALUE".
+class Configuration {
+public:
+  std::string listing() const {
+    std::lock_guard lock(mutex_);
+    std::string text;
+    for (const auto& [label, value] : fields_) {
+      text += label + ": " + value + "\r\n";
+    }
+    return text;
+  }
+
+  // A key names the field whose label, lower-cased with spaces as hyphens, it equals or ends
+  // in ("dio-power-switch" is "Power Switch").
+  void set(std::string_view key, std::string_view value) {
+    std::lock_guard lock(mutex_);
+    for (auto& [label, current] : fields_) {
+      std::string name;
+      for (char c : label) {
+        name += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      }
+      if (key == name || key.ends_with("-" + name)) {
+        current = value;
+        return;
+      }
+    }
+  }
+
+private:
+  mutable std::mutex mutex_;
+  std::vector<std::pair<std::string, std::string>> fields_{
+      {"User Config", "1"},     {"Ignition Sense", "on"}, {"Startup Timer", "10"},
+      {"Shutdown Timer", "20"}, {"Hard Off Timer", "60"}, {"Shutdown Voltage", "11.5"},
+      {"Hotplug", "on"},        {"CAN Baudrate", "500"},  {"CAN Mode", "std"},
+      {"Power Switch", "off"},  {"ERP Mode", "off"},      {"HDMI CEC", "on"},
+      {"Boot Config", "1"},
+  };
+};
+
 // Commands taking arguments, acknowledged whatever the arguments.
 constexpr std::array<std::string_view, 7> acknowledged_prefixes{
     "set-do ", "set-led ", "user-config ", "vcal ", "set ", "can-message ", "boot-config"};
 
-std::optional<std::string> terminal_answer(std::string_view command) {
+std::optional<std::string> terminal_answer(Configuration& config, std::string_view command) {
+  if (command == "config") {
+    return config.listing();
+  }
+  if (command.starts_with("set ")) {
+    auto rest = command.substr(4);
+    auto space = rest.find(' ');
+    if (space != std::string_view::npos) {
+      config.set(rest.substr(0, space), rest.substr(space + 1));
+    }
+  }
   for (const auto& [word, text] : terminal_answers) {
     if (command == word) {
       return std::string(text);
@@ -73,8 +112,9 @@ std::vector<std::string> split(const std::string& text, int pieces) {
 }
 
 Fallback default_firmware(PortId port, FirmwareStyle style) {
-  return [port, style](std::string_view command) -> std::optional<Reply> {
-    auto text = port == PortId::terminal ? terminal_answer(command) : can_answer(command);
+  auto config = std::make_shared<Configuration>();
+  return [port, style, config](std::string_view command) -> std::optional<Reply> {
+    auto text = port == PortId::terminal ? terminal_answer(*config, command) : can_answer(command);
     if (!text) {
       return std::nullopt;
     }

@@ -12,6 +12,7 @@
 namespace zelkor::sim {
 namespace {
 
+using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -103,17 +104,17 @@ Board::Result client(Board& board, std::string mode, PortId port, std::vector<st
 
 TEST(Board, AnswersEachChunkAfterItsPauseAndRecordsEveryByte) {
   Board board;
-  board.answer(PortId::terminal, "ping", {{"ab", "cd", "ef\r\n"}, 60ms});
+  board.answer(PortId::terminal, "ping", {{"ab", "cd", "ef\r\n"}, 100ms});
 
   auto patient = client(board, "talk", PortId::terminal, {"ping", "300"});
   EXPECT_EQ(patient.out, "isatty=1\n[ab]\n[cd]\n[ef\r\n]\n");
 
   // A reader giving up sooner than the pause sees only the first chunk.
-  auto hasty = client(board, "talk", PortId::terminal, {"ping", "15"});
+  auto hasty = client(board, "talk", PortId::terminal, {"ping", "20"});
   EXPECT_EQ(hasty.out, "isatty=1\n[ab]\n");
 
   // What the hasty one left unread waits in the port, as on a real device.
-  std::this_thread::sleep_for(200ms);
+  std::this_thread::sleep_for(300ms);
   auto unknown = client(board, "talk", PortId::terminal, {"pong", "100"});
   EXPECT_EQ(unknown.out, "isatty=1\n[cdef\r\n]\n");
   EXPECT_EQ(board.received(PortId::terminal), "pingpingpong");
@@ -189,8 +190,8 @@ TEST(Board, BytesPushedBeforeOpenWaitForTheFirstReader) {
 TEST(Board, FloodNeverFallsSilentAndStoppedReadingBacksUp) {
   Board board;
   board.flood(PortId::can, true);
-  // Each of 200 reads finds data within 50 ms.
-  auto flooded = client(board, "talk", PortId::can, {"", "50", "200"});
+  // Each of 200 reads finds data waiting.
+  auto flooded = client(board, "talk", PortId::can, {"", "500", "200"});
   EXPECT_EQ(std::ranges::count(flooded.out, '['), 200);
 
   board.stop_reading(PortId::terminal, true);

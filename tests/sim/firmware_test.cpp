@@ -57,6 +57,20 @@ TEST(DefaultFirmware, ListingHasTheFieldsTheToolLooksFor) {
   EXPECT_GT(default_firmware(PortId::terminal, {})("config")->chunks.size(), 1U);
 }
 
+TEST(DefaultFirmware, SetChangesTheListing) {
+  auto firmware = default_firmware(PortId::terminal, {});
+  auto listing = [&] {
+    auto reply = firmware("config");
+    return std::accumulate(reply->chunks.begin(), reply->chunks.end(), std::string());
+  };
+  firmware("set hotplug off");
+  firmware("set dio-power-switch on");
+  firmware("set no-such-key 5");
+  EXPECT_NE(listing().find("Hotplug: off\r\n"), std::string::npos);
+  EXPECT_NE(listing().find("Power Switch: on\r\n"), std::string::npos);
+  EXPECT_NE(listing().find("CAN Mode: std\r\n"), std::string::npos);
+}
+
 TEST(DefaultFirmware, StyleSplitsAndPacesAnswers) {
   auto reply = default_firmware(PortId::terminal,
                                 {.chunks = 3, .pause = std::chrono::milliseconds(7)})("dio-state");
