@@ -116,6 +116,18 @@ TEST(RawListenUnplug, EndsWithStatusOne) {
   EXPECT_EQ(result.out, "a\n");
 }
 
+// Frames the board sends on its own are printed as they come, one per line.
+TEST(RawListenStream, ShowsFramesAsTheyArrive) {
+  Board board;
+  auto child = start_listening(board, {});
+  board.stream(PortId::can, {"1 01\r\n", "2 02\r\n"}, 100ms);
+  EXPECT_TRUE(eventually(
+      [&] { return child.out_so_far().find("1 01\n2 02\n1 01\n") != std::string::npos; }, 10s))
+      << child.out_so_far();
+  child.signal(SIGINT);
+  EXPECT_EQ(child.wait(exits_within).status, 0);
+}
+
 class RawListenIdle : public ::testing::TestWithParam<ListenCase> {};
 
 // Waiting for traffic costs no CPU, however short the time-out.
