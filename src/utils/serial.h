@@ -61,11 +61,12 @@ std::expected<Port, std::error_code> claim(std::string_view path, std::uint64_t 
 // The errors of reading an answer.
 enum class ReadError {
   io,       // the device failed or went away
+  too_long, // the answer passed the size limit
   not_utf8, // the collected bytes are not UTF-8 text
 };
 
 // Collects an answer until the port is silent for its whole time-out (or the overall limit
-// passes, or the size limit is reached), then drops `truncate` bytes from its end.
+// passes), then drops `truncate` bytes from its end.
 std::expected<std::string, ReadError> read(Port& port, std::uint64_t truncate);
 
 // Prints each received chunk on its own line until Ctrl-C; a port failure ends it and is

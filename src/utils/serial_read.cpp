@@ -13,8 +13,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A flooding port must not exhaust memory; no real answer comes near this. Like the overall
-// limit, it ends the answer rather than failing it.
+// A flooding port must not exhaust memory; no real answer comes near this.
 constexpr std::size_t max_answer_bytes = std::size_t{1} << 20;
 
 // A busy port must not keep an answer open for ever: after this long, what came is the answer.
@@ -54,8 +53,8 @@ std::expected<std::string, ReadError> read(Port& port, std::uint64_t truncate) {
       return std::unexpected(ReadError::io);
     }
     chunk::append(collected, std::span(buffer.data(), *count));
-    if (collected.size() >= max_answer_bytes) {
-      break;
+    if (collected.size() > max_answer_bytes) {
+      return std::unexpected(ReadError::too_long);
     }
   }
   collected.resize(chunk::drop_tail(collected, truncate).size());
