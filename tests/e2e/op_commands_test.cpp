@@ -76,6 +76,14 @@ INSTANTIATE_TEST_SUITE_P(
         ExchangeCase{{"cal-voltage", "-r", ".5"}, "vcal 0.5", "OK\r\n", "OK\n"},
         ExchangeCase{{"cal-voltage", "--reference", "+24"}, "vcal 24", "OK\r\n", "OK\n"},
         ExchangeCase{{"cal-voltage", "-r", "-0.125"}, "vcal -0.125", "OK\r\n", "OK\n"},
+        ExchangeCase{{"cal-voltage", "-r", "3.4e38"},
+                     "vcal 340000000000000000000000000000000000000",
+                     "OK\r\n",
+                     "OK\n"},
+        ExchangeCase{{"cal-voltage", "-r", "1e-45"},
+                     "vcal 0.000000000000000000000000000000000000000000001",
+                     "OK\r\n",
+                     "OK\n"},
         // Whatever the firmware says is the result, its own error texts included.
         ExchangeCase{{"kind"}, "kind", "Unknown command\r\n", "Unknown command\n"},
         // Fewer bytes than the truncate count leave nothing rather than buffer garbage.
@@ -109,6 +117,17 @@ INSTANTIATE_TEST_SUITE_P(Op, OpGetDi,
                          ::testing::Values(InputCase{"0", "1\n"}, InputCase{"1", "0\n"},
                                            InputCase{"2", "1\n"}, InputCase{"3", "1\n"}),
                          [](const auto& info) { return "input" + info.param.input; });
+
+// Positions count characters, not bytes.
+TEST(OpGetDiCharacters, CountsCharactersNotBytes) {
+  const std::string answer = "\xc3\xa9"
+                             "0110000\r\n";
+  const auto [result, traffic] =
+      exchange([&](Board& board) { board.answer(PortId::terminal, "dio-state", {{answer}}); },
+               {"get-di", "1"}, "0\n", "dio-state");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "0\n");
+}
 
 struct BadStateCase {
   const char* name;

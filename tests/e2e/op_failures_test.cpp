@@ -69,6 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "must not contain spaces or control characters"},
         RefusalCase{"can_message_without_data", {"can-message", "-i", "123"}, "data"},
         RefusalCase{"unknown_operation", {"reboot"}, "reboot"},
+        RefusalCase{"extra_argument", {"kind", "now"}, "now"},
         RefusalCase{"no_operation", {}, "Usage: zelkor op [OPTIONS] [SUBCOMMAND]"}),
     [](const auto& info) { return std::string(info.param.name); });
 
