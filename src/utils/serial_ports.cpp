@@ -25,16 +25,18 @@ std::string_view property(udev_device* device, const char* name) {
 // The device node of a tty that belongs to the given USB device, or nothing.
 std::optional<std::string> matching_node(udev_device* device, std::uint16_t vendor_id,
                                          std::uint16_t product_id) {
-  const char* node = udev_device_get_devnode(device);
-  if (udev_device_get_parent(device) == nullptr || node == nullptr || !chunk::is_utf8(node)) {
-    return std::nullopt;
-  }
+  // The identity first: it comes with the properties already read, while the parent lookup
+  // walks sysfs, which a machine with many ttys would pay for on every one of them.
   if (property(device, "ID_BUS") != "usb") {
     return std::nullopt;
   }
   const auto vendor = ports::parse_usb_id(property(device, "ID_VENDOR_ID"));
   const auto product = ports::parse_usb_id(property(device, "ID_MODEL_ID"));
   if (vendor != vendor_id || product != product_id) {
+    return std::nullopt;
+  }
+  const char* node = udev_device_get_devnode(device);
+  if (udev_device_get_parent(device) == nullptr || node == nullptr || !chunk::is_utf8(node)) {
     return std::nullopt;
   }
   return std::string{node};

@@ -1,0 +1,72 @@
+#pragma once
+// Shared by the `op` end-to-end suites: run the real binary against a board and read back what
+// crossed the terminal port.
+
+#include "board.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zelkor::e2e {
+
+using namespace std::chrono_literals;
+using sim::Board;
+using sim::PortId;
+using sim::Reply;
+
+// `zelkor op ARGS...` under `board`.
+inline Board::Result run_op(Board& board, std::vector<std::string> args) {
+  std::vector<std::string> argv{ZELKOR_BINARY, "op"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return board.run(argv);
+}
+
+// Everything written to the terminal port once the run is over. The firmware thread may still
+// be draining the pty when the process exits, so wait for what is expected before comparing;
+// the pause afterwards gives anything unexpected the same chance to show up.
+inline std::string terminal_traffic(const Board& board, const std::string& expected) {
+  if (!expected.empty()) {
+    board.wait_received(PortId::terminal, expected, 2s);
+  }
+  std::this_thread::sleep_for(20ms);
+  return board.received(PortId::terminal);
+}
+
+struct Exchange {
+  Board::Result result;
+  std::string traffic;
+};
+
+// Runs `zelkor op ARGS...` against a fresh board set up by `script` until it prints `printed`,
+// at most three times, and returns the last run. The emulated firmware is a thread of this test
+// process: on a loaded machine it can be starved past a 25 ms answer window now and then. A
+// fault in zelkor shows up on every attempt; a starved firmware thread does not.
+inline Exchange exchange(const std::function<void(Board&)>& script, std::vector<std::string> args,
+                         const std::string& printed, const std::string& sent,
+                         sim::BoardOptions options = {}) {
+  Exchange last;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    Board board(options);
+    script(board);
+    last.result = run_op(board, args);
+    last.traffic = terminal_traffic(board, sent);
+    if (last.result.out == printed) {
+      break;
+    }
+  }
+  return last;
+}
+
+// Readable argv in test names and failure messages.
+inline std::string joined(const std::vector<std::string>& args) {
+  std::string text;
+  for (const auto& arg : args) {
+    text += text.empty() ? arg : " " + arg;
+  }
+  return text;
+}
+
+} // namespace zelkor::e2e
