@@ -25,8 +25,8 @@ std::expected<std::uint64_t, std::string> parse_u64(std::string_view text) {
   return value;
 }
 
-CLI::Validator u64() {
-  return CLI::Validator(
+CLI::Option* u64(CLI::Option* option) {
+  return option->transform(CLI::Validator(
       [](std::string& value) -> std::string {
         auto number = parse_u64(value);
         if (!number) {
@@ -35,7 +35,7 @@ CLI::Validator u64() {
         value = std::to_string(*number);
         return {};
       },
-      "", "u64");
+      "", "u64"));
 }
 
 } // namespace zelkor::cli

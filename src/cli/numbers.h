@@ -15,8 +15,9 @@ namespace zelkor::cli {
 // "number too large to fit in target type".
 std::expected<std::uint64_t, std::string> parse_u64(std::string_view text);
 
-// Accepts what parse_u64 accepts and rewrites the value in plain decimal, so the parser's own
-// conversion (which would read "010" as octal) sees the number the user meant.
-CLI::Validator u64();
+// Makes `option` accept what parse_u64 accepts, refusing anything else with its reason. The
+// value is rewritten in plain decimal first, so CLI11's own conversion (which would read "010"
+// as octal) sees the number the user meant.
+CLI::Option* u64(CLI::Option* option);
 
 } // namespace zelkor::cli
