@@ -43,12 +43,33 @@ std::uint8_t answer_help_command(const Tree& tree, const CLI::App& help_command,
   return success;
 }
 
+// CLI11 reads "--name=" as "--name" without a value and takes the next word instead; the user
+// meant an empty value. Also gives the words in the reversed order CLI11 consumes them.
+std::vector<std::string> reversed_words(std::span<const char* const> argv) {
+  std::vector<std::string> words;
+  bool options_ended = false;
+  for (const char* arg : argv.subspan(std::min<std::size_t>(1, argv.size()))) {
+    std::string_view word(arg);
+    options_ended = options_ended || word == "--";
+    if (!options_ended && word.size() > 3 && word.starts_with("--") && word.ends_with('=') &&
+        word.find('=') == word.size() - 1) {
+      words.emplace_back(word.substr(0, word.size() - 1));
+      words.emplace_back();
+    } else {
+      words.emplace_back(word);
+    }
+  }
+  std::ranges::reverse(words);
+  return words;
+}
+
 } // namespace
 
 std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
                                   std::ostream& err) {
   try {
-    tree.root().parse(static_cast<int>(argv.size()), argv.data());
+    auto words = reversed_words(argv);
+    tree.root().parse(words);
   } catch (const CLI::CallForHelp&) {
     fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Short));
     return success;

@@ -11,13 +11,11 @@ Cli::Cli(cli::Tree& tree) {
       "Run string commands directly against or listen to a specified serial interface.\n\n"
       "This is primarily made available for debug functionality.");
   tree.require_subcommand(*raw_);
-  raw_->add_option("-t,--timeout", values_.timeout,
-                   "The timeout, in ms, when reading values from the serial device")
-      ->check(cli::u64())
+  cli::u64(raw_->add_option("-t,--timeout", values_.timeout,
+                            "The timeout, in ms, when reading values from the serial device"))
       ->capture_default_str();
-  raw_->add_option("-c,--truncate", values_.truncate,
-                   "Truncate n trailing whitespace characters. Set to 0 to disable")
-      ->check(cli::u64())
+  cli::u64(raw_->add_option("-c,--truncate", values_.truncate,
+                            "Truncate n trailing whitespace characters. Set to 0 to disable"))
       ->capture_default_str();
 
   write_ =

@@ -15,8 +15,14 @@ std::string single_quoted(std::string_view text) {
   return out + "'";
 }
 
+// Arguments for the script's offer function, one quoted word per value: compgen -W would
+// expand and split a value list itself, so a quote in a value would break it.
 std::string words(const std::vector<std::string>& list) {
-  return single_quoted(fmt::format("{}", fmt::join(list, " ")));
+  std::vector<std::string> quoted;
+  for (const auto& word : list) {
+    quoted.push_back(single_quoted(word));
+  }
+  return fmt::format("{}", fmt::join(quoted, " "));
 }
 
 // Case arms that follow the typed words down the tree, stepping over option values so a value
@@ -56,10 +62,9 @@ std::string command_arm(const Command& command) {
       patterns.push_back(single_quoted(name));
     }
     // No fixed values: leave the word to bash's default (file names).
-    std::string reply =
-        option.choices.empty()
-            ? "COMPREPLY=()"
-            : fmt::format("COMPREPLY=($(compgen -W {} -- \"${{cur}}\"))", words(option.choices));
+    std::string reply = option.choices.empty() ? "COMPREPLY=()"
+                                               : fmt::format("_{}_offer {}", command.path.front(),
+                                                             words(option.choices));
     values += fmt::format("                {}) {}; return 0 ;;\n", fmt::join(patterns, "|"), reply);
   }
   for (const Command& sub : command.subcommands) {
@@ -72,9 +77,10 @@ std::string command_arm(const Command& command) {
                      "            case \"${{prev}}\" in\n"
                      "{}"
                      "            esac\n"
-                     "            COMPREPLY=($(compgen -W {} -- \"${{cur}}\"))\n"
+                     "            _{}_offer {}\n"
                      "            ;;\n",
-                     single_quoted(join(command.path, "__")), values, words(offered));
+                     single_quoted(join(command.path, "__")), values, command.path.front(),
+                     words(offered));
 }
 
 } // namespace
@@ -83,7 +89,23 @@ std::string bash_script(const Command& root) {
   std::string arms;
   for_each_command(root, [&](const Command& command) { arms += command_arm(command); });
   auto function = "_" + root.name;
-  return fmt::format(R"(_{name}() {{
+  return fmt::format(
+      R"(# Offers the values that start with the word being completed, quoted for the command line.
+_{name}_offer() {{
+    local value quoted
+    COMPREPLY=()
+    for value in "$@"; do
+        if [[ "${{value}}" == "${{cur}}"* ]]; then
+            printf -v quoted '%q' "${{value}}"
+            COMPREPLY+=("${{quoted}}")
+        fi
+    done
+    if declare -F __ltrim_colon_completions >/dev/null; then
+        __ltrim_colon_completions "${{cur}}"
+    fi
+}}
+
+_{name}() {{
     local i cur prev cmd
     COMPREPLY=()
     cur="${{COMP_WORDS[COMP_CWORD]}}"
@@ -104,17 +126,13 @@ std::string bash_script(const Command& root) {
 
     case "${{cmd}}" in
 {arms}    esac
-    if declare -F __ltrim_colon_completions >/dev/null; then
-        __ltrim_colon_completions "${{cur}}"
-    fi
     return 0
 }}
 
 complete -F {function} -o bashdefault -o default {name}
 )",
-                     fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
-                     fmt::arg("walk", walk_arms(root)), fmt::arg("arms", arms),
-                     fmt::arg("function", function));
+      fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
+      fmt::arg("walk", walk_arms(root)), fmt::arg("arms", arms), fmt::arg("function", function));
 }
 
 } // namespace zelkor::completions

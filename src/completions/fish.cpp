@@ -18,6 +18,23 @@ std::string single_quoted(std::string_view text) {
   return out + "'";
 }
 
+// The list given to -a is split into words the way fish splits a command line, so each value
+// carries its own escapes inside the quoted list.
+std::string value_list(const std::vector<std::string>& values) {
+  std::vector<std::string> words;
+  for (const auto& value : values) {
+    std::string word;
+    for (char c : value) {
+      if (std::string_view(" \t'\"\\$*?~#(){}[]<>&|;").find(c) != std::string_view::npos) {
+        word += '\\';
+      }
+      word += c;
+    }
+    words.push_back(word);
+  }
+  return single_quoted(fmt::format("{}", fmt::join(words, " ")));
+}
+
 // Switch arms that follow the typed words down the tree, stepping over option values.
 std::string walk_arms(const Command& root) {
   std::string out;
@@ -53,8 +70,7 @@ std::string option_line(const std::string& prefix, const Option& option) {
     line += " -r";
   }
   if (!option.choices.empty()) {
-    line +=
-        fmt::format(" -f -a {}", single_quoted(fmt::format("{}", fmt::join(option.choices, " "))));
+    line += fmt::format(" -f -a {}", value_list(option.choices));
   }
   return line + "\n";
 }
@@ -76,8 +92,7 @@ std::string command_lines(const std::string& name, const Command& command) {
   }
   for (const Positional& positional : command.positionals) {
     if (!positional.choices.empty()) {
-      out += fmt::format("{} -f -a {}\n", prefix,
-                         single_quoted(fmt::format("{}", fmt::join(positional.choices, " "))));
+      out += fmt::format("{} -f -a {}\n", prefix, value_list(positional.choices));
     }
   }
   return out;

@@ -15,7 +15,7 @@ std::string single_quoted(std::string_view text) {
   return out + "'";
 }
 
-// Backslashes the characters that end or split a part of an _arguments spec or a _describe
+// Backslashes the characters that end or split a part of an _arguments definition or a _describe
 // entry.
 std::string escaped(std::string_view text, std::string_view special) {
   std::string out;
@@ -39,43 +39,43 @@ std::string value_action(const std::vector<std::string>& choices) {
   return fmt::format("({})", fmt::join(words, " "));
 }
 
-std::string option_specs(const Option& option) {
+std::string option_definitions(const Option& option) {
   auto exclusions = fmt::format("({})", fmt::join(option.names, " "));
   auto help = escaped(option.help, "[]:");
   std::string out;
   for (const auto& name : option.names) {
-    std::string spec = exclusions + name;
+    std::string definition = exclusions + name;
     if (option.takes_value()) {
-      spec += name.starts_with("--") ? "=" : "+";
-      spec += fmt::format("[{}]:{}:{}", help, escaped(option.value_name, ":"),
-                          value_action(option.choices));
+      definition += name.starts_with("--") ? "=" : "+";
+      definition += fmt::format("[{}]:{}:{}", help, escaped(option.value_name, ":"),
+                                value_action(option.choices));
     } else {
-      spec += fmt::format("[{}]", help);
+      definition += fmt::format("[{}]", help);
     }
-    out += fmt::format("        {} \\\n", single_quoted(spec));
+    out += fmt::format("        {} \\\n", single_quoted(definition));
   }
   return out;
 }
 
-std::string positional_spec(const Positional& positional) {
+std::string positional_definition(const Positional& positional) {
   auto colons = positional.repeated ? "*:" : positional.required ? ":" : "::";
-  auto spec = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
-                          escaped(positional.help, ":"), value_action(positional.choices));
-  return fmt::format("        {} \\\n", single_quoted(spec));
+  auto definition = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
+                                escaped(positional.help, ":"), value_action(positional.choices));
+  return fmt::format("        {} \\\n", single_quoted(definition));
 }
 
 std::string command_functions(const Command& command) {
   auto function = "_" + join(command.path, "__");
-  std::string specs;
+  std::string definitions;
   for (const Option& option : command.options) {
-    specs += option_specs(option);
+    definitions += option_definitions(option);
   }
   for (const Positional& positional : command.positionals) {
-    specs += positional_spec(positional);
+    definitions += positional_definition(positional);
   }
   if (command.subcommands.empty()) {
     return fmt::format("{}() {{\n    _arguments -s -S \\\n{}        && return 0\n}}\n\n", function,
-                       specs);
+                       definitions);
   }
   std::string entries;
   std::string dispatch;
@@ -87,7 +87,7 @@ std::string command_functions(const Command& command) {
     local context curcontext="$curcontext" state state_descr line
     typeset -A opt_args
     _arguments -s -S -C \
-{specs}        ': :{function}_commands' \
+{definitions}        ': :{function}_commands' \
         '*::: :->subcommand' && return 0
     case $state in
         (subcommand)
@@ -109,7 +109,7 @@ std::string command_functions(const Command& command) {
 }}
 
 )",
-                     fmt::arg("function", function), fmt::arg("specs", specs),
+                     fmt::arg("function", function), fmt::arg("definitions", definitions),
                      fmt::arg("name", join(command.path, "-")), fmt::arg("dispatch", dispatch),
                      fmt::arg("entries", entries),
                      fmt::arg("title", single_quoted(join(command.path, " ") + " commands")));

@@ -1,86 +1,43 @@
 // Runs each shell on the completion script the real binary generates and checks what it offers.
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "shell_run.h"
+
+namespace zelkor {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::IsSupersetOf;
 
-struct Run {
-  int status;
-  std::string out;
-};
-
-std::string shell_quoted(const std::string& word) {
-  std::string out = "'";
-  for (char c : word) {
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return out + "'";
-}
-
-Run run(const std::vector<std::string>& argv) {
-  std::string command;
-  for (const auto& word : argv) {
-    command += shell_quoted(word) + " ";
-  }
-  command += "2>/dev/null";
-  Run result{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return result;
-  }
-  char buffer[4096];
-  while (auto n = fread(buffer, 1, sizeof buffer, pipe)) {
-    result.out.append(buffer, n);
-  }
-  int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::set<std::string> lines(const std::string& text) {
-  std::set<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty()) {
-      out.insert(line);
-    }
-  }
-  return out;
-}
-
-// The generated script for `shell`, written once per test run.
-fs::path script_for(const std::string& shell) {
-  auto path =
-      fs::temp_directory_path() / ("zelkor-completion-" + std::to_string(getpid()) + "." + shell);
-  if (!fs::exists(path)) {
-    Run generated = run({ZELKOR_BINARY, "--gen-completions", shell});
+// The script the binary generates for one shell, in a file that lives as long as this does.
+class Script {
+public:
+  explicit Script(const std::string& shell)
+      : path_(testing::TempDir() + "zelkor-" + std::to_string(getpid()) + "." + shell) {
+    auto generated = test::run({ZELKOR_BINARY, "--gen-completions", shell});
     EXPECT_EQ(generated.status, 0);
-    std::ofstream(path) << generated.out;
+    std::ofstream(path_) << generated.out;
   }
-  return path;
-}
+  Script(const Script&) = delete;
+  Script& operator=(const Script&) = delete;
+  ~Script() { std::filesystem::remove(path_); }
 
-std::set<std::string> offered(const std::string& shell, const std::string& line) {
-  std::string driver = std::string(COMPLETION_DRIVERS) + "/" + shell + "_complete." +
-                       (shell == "zsh" ? "zsh" : "sh");
-  std::vector<std::string> argv{driver, script_for(shell).string(), line};
-  if (shell == "zsh") {
-    argv.insert(argv.begin(), "zsh");
+  const std::string& path() const { return path_; }
+  std::string text() const {
+    std::ifstream in(path_);
+    return {std::istreambuf_iterator<char>(in), {}};
   }
-  return lines(run(argv).out);
-}
+
+private:
+  std::string path_;
+};
 
 struct Case {
   std::string line;
@@ -100,13 +57,16 @@ const std::vector<Case> cases{
 class Completion : public testing::TestWithParam<std::string> {};
 
 TEST_P(Completion, OffersTheTreeAtEveryDepth) {
+  Script script(GetParam());
   for (const Case& c : cases) {
-    EXPECT_THAT(offered(GetParam(), c.line), IsSupersetOf(c.expected)) << "line: " << c.line;
+    EXPECT_THAT(test::offered(GetParam(), script.path(), c.line), IsSupersetOf(c.expected))
+        << "line: " << c.line;
   }
 }
 
 TEST_P(Completion, OptionsDoNotLeakBetweenLevels) {
-  auto write_options = offered(GetParam(), "zelkor raw write -");
+  Script script(GetParam());
+  auto write_options = test::offered(GetParam(), script.path(), "zelkor raw write -");
   EXPECT_FALSE(write_options.contains("--timeout"));
   EXPECT_FALSE(write_options.contains("--gen-completions"));
 }
@@ -114,15 +74,19 @@ TEST_P(Completion, OptionsDoNotLeakBetweenLevels) {
 INSTANTIATE_TEST_SUITE_P(Shells, Completion, testing::Values("bash", "fish", "zsh", "elvish"));
 
 TEST(CompletionSyntax, EachShellAcceptsItsScript) {
-  EXPECT_EQ(run({"bash", "-n", script_for("bash").string()}).status, 0);
-  EXPECT_EQ(run({"zsh", "-n", script_for("zsh").string()}).status, 0);
-  EXPECT_EQ(run({"fish", "--no-execute", script_for("fish").string()}).status, 0);
+  const std::pair<std::string, std::vector<std::string>> checks[] = {
+      {"bash", {"bash", "-n"}}, {"zsh", {"zsh", "-n"}}, {"fish", {"fish", "--no-execute"}}};
+  for (const auto& [shell, command] : checks) {
+    Script script(shell);
+    auto argv = command;
+    argv.push_back(script.path());
+    EXPECT_EQ(test::run(argv).status, 0) << shell;
+  }
 }
 
 // No PowerShell on the build machines: check that every path and option has its place.
 TEST(CompletionSyntax, PowerShellCoversEveryPathAndOption) {
-  std::ifstream in(script_for("powershell"));
-  std::string script((std::istreambuf_iterator<char>(in)), {});
+  auto text = Script("powershell").text();
   const std::vector<std::pair<std::string, std::vector<std::string>>> arms{
       {"zelkor", {"--gen-completions", "-V", "raw", "help"}},
       {"zelkor;raw", {"-t", "--timeout", "-c", "--truncate", "write", "listen", "devices"}},
@@ -133,17 +97,18 @@ TEST(CompletionSyntax, PowerShellCoversEveryPathAndOption) {
       {"zelkor;help", {"raw"}},
   };
   for (const auto& [path, words] : arms) {
-    auto start = script.find("'" + path + "' {");
+    auto start = text.find("'" + path + "' {");
     ASSERT_NE(start, std::string::npos) << path;
-    auto arm = script.substr(start, script.find("break", start) - start);
+    auto arm = text.substr(start, text.find("break", start) - start);
     for (const auto& word : words) {
       EXPECT_NE(arm.find("::new('" + word + "'"), std::string::npos) << path << " " << word;
     }
   }
-  EXPECT_NE(script.find("'zelkor|--gen-completions' = @('bash', 'fish', 'zsh', 'powershell', "
-                        "'elvish')"),
+  EXPECT_NE(text.find("'zelkor|--gen-completions' = @('bash', 'fish', 'zsh', 'powershell', "
+                      "'elvish')"),
             std::string::npos);
-  EXPECT_NE(script.find("'zelkor;raw|write' = 'zelkor;raw;write'"), std::string::npos);
+  EXPECT_NE(text.find("'zelkor;raw|write' = 'zelkor;raw;write'"), std::string::npos);
 }
 
 } // namespace
+} // namespace zelkor

@@ -1,0 +1,22 @@
+#pragma once
+// Running shells and the completion drivers beside this file as child processes.
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zelkor::test {
+
+struct Run {
+  int status;
+  std::string out;
+};
+
+// Runs `argv` (standard error discarded) and collects its standard output.
+Run run(const std::vector<std::string>& argv);
+
+// What `shell` offers for `line` with the completion script at `script` loaded.
+std::set<std::string> offered(const std::string& shell, const std::string& script,
+                              const std::string& line);
+
+} // namespace zelkor::test
