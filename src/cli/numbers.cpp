@@ -134,20 +134,4 @@ CLI::Option* u64(CLI::Option* option) {
   return unsigned_number(option, std::numeric_limits<std::uint64_t>::max(), "u64");
 }
 
-CLI::Option* u8(CLI::Option* option) {
-  return unsigned_number(option, std::numeric_limits<std::uint8_t>::max(), "u8");
-}
-
-CLI::Option* f32(CLI::Option* option) {
-  return rewritten(option, "f32",
-                   [](const std::string& text) -> std::expected<std::string, std::string> {
-                     // Shortest text that reads back as the same float.
-                     auto number = parse_f32(text);
-                     if (!number) {
-                       return std::unexpected(number.error());
-                     }
-                     return fmt::format("{}", *number);
-                   });
-}
-
 } // namespace zelkor::cli

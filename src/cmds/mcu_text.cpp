@@ -4,10 +4,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <fmt/core.h>
 #include <iterator>
 
+#include "cli/numbers.h"
 #include "utils/chunk.h"
 #include "utils/overloaded.h"
 
@@ -65,23 +65,9 @@ std::string format_reference(float reference) {
 }
 
 std::expected<float, std::string> parse_reference(std::string_view text) {
-  if (text.empty()) {
-    return std::unexpected("cannot parse float from empty string");
-  }
-  const std::string_view digits = text.starts_with('+') ? text.substr(1) : text;
-  float value = 0;
-  const char* end = digits.data() + digits.size();
-  const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
-  if (ptr != end || digits.empty() || digits.starts_with('-') != text.starts_with('-')) {
-    return std::unexpected("invalid float literal");
-  }
-  if (ec == std::errc::result_out_of_range) {
-    // from_chars leaves the value alone here; strtof tells overflow (infinity) from underflow
-    // (zero), and the syntax has already been checked.
-    value = std::strtof(std::string(digits).c_str(), nullptr);
-  }
+  auto value = cli::parse_f32(text);
   // A calibration to infinity or NaN would wreck the voltage readout.
-  if (!std::isfinite(value)) {
+  if (value && !std::isfinite(*value)) {
     return std::unexpected("reference voltage must be a finite number within the range of a "
                            "32-bit float");
   }

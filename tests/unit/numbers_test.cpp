@@ -70,20 +70,14 @@ TEST(ParseF32, GivesTheReasonForEveryRefusal) {
 TEST(NumberChecks, RewriteBeforeConversion) {
   CLI::App app;
   std::uint64_t big = 0;
-  std::uint8_t small = 0;
-  float real = 0;
   u64(app.add_option("--big", big));
-  u8(app.add_option("--small", small));
-  f32(app.add_option("--real", real));
-  app.parse(std::vector<std::string>{"1e1", "--real", "+010", "--small", "010", "--big"});
+  app.parse(std::vector<std::string>{"010", "--big"});
   EXPECT_EQ(big, 10u);
-  EXPECT_EQ(small, 10u);
-  EXPECT_EQ(real, 10.0f);
   try {
-    app.parse(std::vector<std::string>{"256", "--small"});
-    ADD_FAILURE() << "256 accepted as u8";
+    app.parse(std::vector<std::string>{"18446744073709551616", "--big"});
+    ADD_FAILURE() << "2^64 accepted as u64";
   } catch (const CLI::ValidationError& error) {
-    EXPECT_EQ(std::string(error.what()), "--small: number too large to fit in target type");
+    EXPECT_EQ(std::string(error.what()), "--big: number too large to fit in target type");
   }
 }
 
