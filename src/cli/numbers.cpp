@@ -108,7 +108,7 @@ std::expected<float, std::string> parse_f32(std::string_view text) {
   if (text.empty()) {
     return std::unexpected("cannot parse float from empty string");
   }
-  bool negative = text.front() == '-';
+  const bool negative = text.front() == '-';
   std::string_view body = text;
   if (text.front() == '+' || text.front() == '-') {
     body.remove_prefix(1);

@@ -28,9 +28,9 @@ public:
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
 
-  CLI::App& root() { return root_; }
-  const CLI::App& root() const { return root_; }
-  const Identity& identity() const { return identity_; }
+  [[nodiscard]] CLI::App& root() { return root_; }
+  [[nodiscard]] const CLI::App& root() const { return root_; }
+  [[nodiscard]] const Identity& identity() const { return identity_; }
 
   // Adds a subcommand; an empty long help falls back to the short one.
   CLI::App& add_command(CLI::App& parent, std::string name, std::string about,
@@ -44,11 +44,11 @@ public:
   // subcommands. Call once, after every module has added its grammar.
   void finish();
 
-  std::string about(const CLI::App& app) const { return app.get_description(); }
-  std::string long_about(const CLI::App& app) const;
-  bool requires_subcommand(const CLI::App& app) const;
-  Choices choices_of(const CLI::Option& option) const;
-  bool is_help_command(const CLI::App& app) const;
+  [[nodiscard]] std::string about(const CLI::App& app) const { return app.get_description(); }
+  [[nodiscard]] std::string long_about(const CLI::App& app) const;
+  [[nodiscard]] bool requires_subcommand(const CLI::App& app) const;
+  [[nodiscard]] Choices choices_of(const CLI::Option& option) const;
+  [[nodiscard]] bool is_help_command(const CLI::App& app) const;
 
 private:
   void finish_level(CLI::App& app);

@@ -69,9 +69,9 @@ Cli::Cli(cli::Tree& tree) {
       ->check(command_field());
 
   auto& get_di = *operations_.at(Commands(GetDi{}).index());
-  tree.choices(get_di.add_option("input", input_, "Which digital input to read. [0 - 3]")
-                   ->required(),
-               outputs);
+  tree.choices(
+      get_di.add_option("input", input_, "Which digital input to read. [0 - 3]")->required(),
+      outputs);
 
   auto& set_do = *operations_.at(Commands(SetDo{}).index());
   tree.choices(set_do.add_option("output", output_, "Which digital output to configure. [0 - 3]")
@@ -81,9 +81,9 @@ Cli::Cli(cli::Tree& tree) {
                states);
 
   auto& set_led = *operations_.at(Commands(SetLed{}).index());
-  tree.choices(set_led.add_option("number", led_, "Which led output state to set. [1 - 4]")
-                   ->required(),
-               leds);
+  tree.choices(
+      set_led.add_option("number", led_, "Which led output state to set. [1 - 4]")->required(),
+      leds);
   tree.choices(set_led.add_option("state", state_, "Enable or disable the output")->required(),
                states);
 
@@ -119,11 +119,19 @@ std::optional<Commands> Cli::options() const {
 Commands Cli::command_at(std::size_t index) const {
   Commands command = default_command(index, std::make_index_sequence<operations.size()>{});
   std::visit(utils::Overloaded{
-                 [&](CanMessage& m) { m = {id_, data_}; },
+                 [&](CanMessage& m) {
+                   m = {id_, data_};
+                 },
                  [&](GetDi& g) { g.input = small_number(input_); },
-                 [&](SetDo& s) { s = {small_number(output_), state_.front()}; },
-                 [&](SetLed& s) { s = {small_number(led_), state_.front()}; },
-                 [&](UserConfig& u) { u = {config_number_, set_default_}; },
+                 [&](SetDo& s) {
+                   s = {small_number(output_), state_.front()};
+                 },
+                 [&](SetLed& s) {
+                   s = {small_number(led_), state_.front()};
+                 },
+                 [&](UserConfig& u) {
+                   u = {config_number_, set_default_};
+                 },
                  [&](CalVoltage& c) { c.reference = parse_reference(reference_).value(); },
                  [](auto&) {},
              },

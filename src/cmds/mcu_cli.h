@@ -21,11 +21,11 @@ public:
   Cli& operator=(const Cli&) = delete;
 
   // Set when `op` was chosen on the command line.
-  std::optional<Commands> options() const;
+  [[nodiscard]] std::optional<Commands> options() const;
 
 private:
   // Builds the operation at `index` from the bound values.
-  Commands command_at(std::size_t index) const;
+  [[nodiscard]] Commands command_at(std::size_t index) const;
 
   CLI::App* op_;
   std::array<CLI::App*, operations.size()> operations_{};

@@ -40,21 +40,21 @@ std::uint8_t listen(const Listen& request, const Raw& raw) {
 }
 
 std::uint8_t devices() {
-  const auto ports = utils::serial::get_ports(utils::firmware::vendor_id,
-                                              utils::firmware::product_id);
+  const auto ports =
+      utils::serial::get_ports(utils::firmware::vendor_id, utils::firmware::product_id);
   if (!ports) {
     fmt::print("{}\n", ports.error());
     return 1;
   }
-  fmt::print("{} - CAN Interface\n{} - Terminal Interface\n",
-             ports->at(utils::firmware::can_port), ports->at(utils::firmware::terminal_port));
+  fmt::print("{} - CAN Interface\n{} - Terminal Interface\n", ports->at(utils::firmware::can_port),
+             ports->at(utils::firmware::terminal_port));
   return 0;
 }
 
 } // namespace
 
 std::expected<utils::serial::Port, std::string> get_device(const std::string& port,
-                                                          std::uint64_t timeout) {
+                                                           std::uint64_t timeout) {
   if (port == "terminal" || port == "can") {
     return utils::zlkr::interface(port, timeout);
   }

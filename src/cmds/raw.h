@@ -42,7 +42,7 @@ public:
   Cli& operator=(const Cli&) = delete;
 
   // Set when `raw` was chosen on the command line.
-  std::optional<Raw> options() const;
+  [[nodiscard]] std::optional<Raw> options() const;
 
 private:
   CLI::App* raw_;

@@ -25,7 +25,7 @@ extern "C" void on_sigint(int /*signal*/) {
 }
 
 [[noreturn]] void fatal() {
-  std::fputs("Error setting Ctrl-C handler.\n", stderr);
+  (void)std::fputs("Error setting Ctrl-C handler.\n", stderr);
   std::exit(EXIT_FAILURE);
 }
 
@@ -43,7 +43,8 @@ template <typename F> void with_sigint_blocked(F&& start) {
 } // namespace
 
 Watch::Watch() {
-  if (::pipe2(signal_pipe_, O_CLOEXEC) != 0 || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 ||
+  if (::pipe2(signal_pipe_.data(), O_CLOEXEC) != 0 ||
+      ::pipe2(wake_.data(), O_CLOEXEC | O_NONBLOCK) != 0 ||
       ::fcntl(signal_pipe_[1], F_SETFL, O_NONBLOCK) != 0) {
     fatal();
   }
@@ -83,7 +84,7 @@ void Watch::watch() {
     }
     if (count < 0) {
       // Without a working pipe Ctrl-C could never be seen again: stop rather than hang.
-      std::fputs("Critical system error while waiting for Ctrl-C\n", stderr);
+      (void)std::fputs("Critical system error while waiting for Ctrl-C\n", stderr);
     }
     running_.store(false);
     [[maybe_unused]] const auto ignored = ::write(wake_[1], &byte, 1);

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <array>
 #include <atomic>
 #include <thread>
 
@@ -28,8 +29,8 @@ private:
   void watch();
 
   std::atomic<bool> running_{true};
-  int signal_pipe_[2] = {-1, -1};
-  int wake_[2] = {-1, -1};
+  std::array<int, 2> signal_pipe_ = {-1, -1};
+  std::array<int, 2> wake_ = {-1, -1};
   struct sigaction previous_ {};
   std::thread watcher_;
 };

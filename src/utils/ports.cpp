@@ -7,6 +7,7 @@ namespace zelkor::utils::ports {
 std::optional<std::uint16_t> parse_usb_id(std::string_view text) {
   std::uint16_t value = 0;
   const char* end = text.data() + text.size();
+  // NOLINTNEXTLINE(bugprone-suspicious-stringview-data-usage): from_chars takes the range
   const auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
   if (text.empty() || ec != std::errc{} || ptr != end) {
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -89,8 +90,8 @@ Clock::time_point deadline_after(std::uint64_t ms) {
 std::expected<void, std::error_code> wait_ready(int fd, short events, int wake_fd,
                                                 Clock::time_point deadline) {
   for (;;) {
-    pollfd fds[2] = {{fd, events, 0}, {wake_fd, POLLIN, 0}};
-    const int ready = ::poll(fds, wake_fd >= 0 ? 2 : 1, poll_ms(deadline));
+    std::array<pollfd, 2> fds = {{{fd, events, 0}, {wake_fd, POLLIN, 0}}};
+    const int ready = ::poll(fds.data(), wake_fd >= 0 ? 2 : 1, poll_ms(deadline));
     if (ready < 0) {
       if (errno == EINTR) {
         return fail(std::errc::interrupted);

@@ -30,9 +30,10 @@ std::uint64_t ms_until(Clock::time_point deadline) {
 }
 
 void print_line(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout); // a pipe or file must see each chunk as it comes
+  // Nothing useful can be done about a closed standard output here; the port is what matters.
+  (void)std::fwrite(text.data(), 1, text.size(), stdout);
+  (void)std::fputc('\n', stdout);
+  (void)std::fflush(stdout); // a pipe or file must see each chunk as it comes
 }
 
 } // namespace
