@@ -1,51 +1,40 @@
 #include <fmt/format.h>
 
+#include "completions/quoting.h"
 #include "completions/scripts.h"
 
 namespace zelkor::completions {
 
 namespace {
 
+// A quote cannot appear inside single quotes: end them, add an escaped quote, reopen.
+constexpr std::string_view escaped_quote = "'\\''";
+
 // A single-quoted bash word.
-std::string single_quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return out + "'";
+std::string in_quotes(std::string_view text) {
+  return single_quoted(text, escaped_quote);
 }
 
 // Arguments for the script's offer function, one quoted word per value: compgen -W would
 // expand and split a value list itself, so a quote in a value would break it.
 std::string words(const std::vector<std::string>& list) {
-  std::vector<std::string> quoted;
-  for (const auto& word : list) {
-    quoted.push_back(single_quoted(word));
-  }
-  return fmt::format("{}", fmt::join(quoted, " "));
+  return fmt::format("{}", fmt::join(single_quoted_each(list, escaped_quote), " "));
 }
 
 // Case arms that follow the typed words down the tree, stepping over option values so a value
 // that happens to equal a subcommand word is not taken for one.
 std::string walk_arms(const Command& root) {
   std::string out;
-  for_each_command(root, [&](const Command& command) {
-    auto here = join(command.path, "__");
-    for (const Command& sub : command.subcommands) {
-      out += fmt::format("            {}) cmd={} ;;\n", single_quoted(here + "|" + sub.name),
-                         single_quoted(join(sub.path, "__")));
+  for (const Transitions& moves : transitions(root, "__")) {
+    for (const Step& step : moves.steps) {
+      out +=
+          fmt::format("            {}) cmd={} ;;\n", in_quotes(step.key), in_quotes(step.target));
     }
-    for (const Option& option : command.options) {
-      if (!option.takes_value()) {
-        continue;
-      }
-      std::vector<std::string> patterns;
-      for (const auto& name : option.names) {
-        patterns.push_back(single_quoted(here + "|" + name));
-      }
-      out += fmt::format("            {}) ((i++)) ;;\n", fmt::join(patterns, "|"));
+    for (const ValueOption& option : moves.value_options) {
+      out += fmt::format("            {}) ((i++)) ;;\n",
+                         fmt::join(single_quoted_each(option.keys, escaped_quote), "|"));
     }
-  });
+  }
   return out;
 }
 
@@ -57,10 +46,7 @@ std::string command_arm(const Command& command) {
     if (!option.takes_value()) {
       continue;
     }
-    std::vector<std::string> patterns;
-    for (const auto& name : option.names) {
-      patterns.push_back(single_quoted(name));
-    }
+    auto patterns = single_quoted_each(option.names, escaped_quote);
     // No fixed values: leave the word to bash's default (file names).
     std::string reply = option.choices.empty() ? "COMPREPLY=()"
                                                : fmt::format("_{}_offer {}", command.path.front(),
@@ -79,7 +65,7 @@ std::string command_arm(const Command& command) {
                      "            esac\n"
                      "            _{}_offer {}\n"
                      "            ;;\n",
-                     single_quoted(join(command.path, "__")), values, command.path.front(),
+                     in_quotes(join(command.path, "__")), values, command.path.front(),
                      words(offered));
 }
 
@@ -131,7 +117,7 @@ _{name}() {{
 
 complete -F {function} -o bashdefault -o default {name}
 )",
-      fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
+      fmt::arg("name", root.name), fmt::arg("root", in_quotes(root.name)),
       fmt::arg("walk", walk_arms(root)), fmt::arg("arms", arms), fmt::arg("function", function));
 }
 

@@ -1,47 +1,38 @@
 #include <fmt/format.h>
 
+#include "completions/quoting.h"
 #include "completions/scripts.h"
 
 namespace zelkor::completions {
 
 namespace {
 
+// Two quotes stand for one inside a single-quoted elvish string.
+constexpr std::string_view escaped_quote = "''";
+
 // A single-quoted elvish string.
-std::string single_quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c == '\'' ? std::string("''") : std::string(1, c);
-  }
-  return out + "'";
+std::string in_quotes(std::string_view text) {
+  return single_quoted(text, escaped_quote);
 }
 
 std::string candidate(const std::string& text, const std::string& help) {
-  return fmt::format("                cand {} {}\n", single_quoted(text), single_quoted(help));
+  return fmt::format("                cand {} {}\n", in_quotes(text), in_quotes(help));
 }
 
 std::string tables(const Command& root) {
   std::string next;
   std::string values;
-  for_each_command(root, [&](const Command& command) {
-    auto here = join(command.path, ";");
-    for (const Command& sub : command.subcommands) {
-      next += fmt::format("        &{}={}\n", single_quoted(here + "|" + sub.name),
-                          single_quoted(join(sub.path, ";")));
+  for (const Transitions& moves : transitions(root, ";")) {
+    for (const Step& step : moves.steps) {
+      next += fmt::format("        &{}={}\n", in_quotes(step.key), in_quotes(step.target));
     }
-    for (const Option& option : command.options) {
-      if (!option.takes_value()) {
-        continue;
-      }
-      std::vector<std::string> choices;
-      for (const auto& choice : option.choices) {
-        choices.push_back(single_quoted(choice));
-      }
-      for (const auto& name : option.names) {
-        values += fmt::format("        &{}=[{}]\n", single_quoted(here + "|" + name),
-                              fmt::join(choices, " "));
+    for (const ValueOption& option : moves.value_options) {
+      auto choices = single_quoted_each(option.choices, escaped_quote);
+      for (const auto& key : option.keys) {
+        values += fmt::format("        &{}=[{}]\n", in_quotes(key), fmt::join(choices, " "));
       }
     }
-  });
+  }
   return fmt::format("    var next = [\n{}    ]\n    var values = [\n{}    ]\n", next, values);
 }
 
@@ -60,8 +51,8 @@ std::string command_entry(const Command& command) {
       candidates += candidate(choice, positional.help);
     }
   }
-  return fmt::format("            &{}= {{\n{}            }}\n",
-                     single_quoted(join(command.path, ";")), candidates);
+  return fmt::format("            &{}= {{\n{}            }}\n", in_quotes(join(command.path, ";")),
+                     candidates);
 }
 
 } // namespace
@@ -105,7 +96,7 @@ set edit:completion:arg-completer[{name}] = {{|@words|
     }}
 }}
 )",
-                     fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
+                     fmt::arg("name", root.name), fmt::arg("root", in_quotes(root.name)),
                      fmt::arg("tables", tables(root)), fmt::arg("entries", entries));
 }
 

@@ -1,61 +1,46 @@
 #include <fmt/format.h>
 
+#include "completions/quoting.h"
 #include "completions/scripts.h"
 
 namespace zelkor::completions {
 
 namespace {
 
-// A single-quoted fish word.
-std::string single_quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'' || c == '\\') {
-      out += '\\';
-    }
-    out += c;
-  }
-  return out + "'";
+// A single-quoted fish word: inside single quotes fish still takes a backslash as an escape.
+std::string in_quotes(std::string_view text) {
+  return single_quoted(escaped(text, ""), "\\'");
 }
 
 // The list given to -a is split into words the way fish splits a command line, so each value
 // carries its own escapes inside the quoted list.
 std::string value_list(const std::vector<std::string>& values) {
   std::vector<std::string> words;
+  words.reserve(values.size());
   for (const auto& value : values) {
-    std::string word;
-    for (char c : value) {
-      if (std::string_view(" \t'\"\\$*?~#(){}[]<>&|;").find(c) != std::string_view::npos) {
-        word += '\\';
-      }
-      word += c;
-    }
-    words.push_back(word);
+    words.push_back(escaped(value, " \t'\"$*?~#(){}[]<>&|;"));
   }
-  return single_quoted(fmt::format("{}", fmt::join(words, " ")));
+  return in_quotes(fmt::format("{}", fmt::join(words, " ")));
 }
 
 // Switch arms that follow the typed words down the tree, stepping over option values.
 std::string walk_arms(const Command& root) {
   std::string out;
-  for_each_command(root, [&](const Command& command) {
-    auto here = join(command.path, " ");
-    for (const Command& sub : command.subcommands) {
-      out += fmt::format("            case {}\n                set path {}\n",
-                         single_quoted(here + "|" + sub.name), single_quoted(join(sub.path, " ")));
+  for (const Transitions& moves : transitions(root, " ")) {
+    for (const Step& step : moves.steps) {
+      out += fmt::format("            case {}\n                set path {}\n", in_quotes(step.key),
+                         in_quotes(step.target));
     }
-    for (const Option& option : command.options) {
-      if (!option.takes_value()) {
-        continue;
-      }
+    for (const ValueOption& option : moves.value_options) {
       std::vector<std::string> patterns;
-      for (const auto& name : option.names) {
-        patterns.push_back(single_quoted(here + "|" + name));
+      patterns.reserve(option.keys.size());
+      for (const auto& key : option.keys) {
+        patterns.push_back(in_quotes(key));
       }
       out += fmt::format("            case {}\n                set skip 1\n",
                          fmt::join(patterns, " "));
     }
-  });
+  }
   return out;
 }
 
@@ -65,7 +50,7 @@ std::string option_line(const std::string& prefix, const Option& option) {
     line += name.starts_with("--") ? fmt::format(" -l {}", name.substr(2))
                                    : fmt::format(" -s {}", name.substr(1));
   }
-  line += fmt::format(" -d {}", single_quoted(option.help));
+  line += fmt::format(" -d {}", in_quotes(option.help));
   if (option.takes_value()) {
     line += " -r";
   }
@@ -76,9 +61,8 @@ std::string option_line(const std::string& prefix, const Option& option) {
 }
 
 std::string command_lines(const std::string& name, const Command& command) {
-  auto prefix =
-      fmt::format("complete -c {} -n {}", name,
-                  single_quoted("__" + name + "_at " + single_quoted(join(command.path, " "))));
+  auto prefix = fmt::format("complete -c {} -n {}", name,
+                            in_quotes("__" + name + "_at " + in_quotes(join(command.path, " "))));
   std::string out;
   if (!command.subcommands.empty()) {
     out += prefix + " -f\n";
@@ -87,8 +71,7 @@ std::string command_lines(const std::string& name, const Command& command) {
     out += option_line(prefix, option);
   }
   for (const Command& sub : command.subcommands) {
-    out += fmt::format("{} -f -a {} -d {}\n", prefix, single_quoted(sub.name),
-                       single_quoted(sub.about));
+    out += fmt::format("{} -f -a {} -d {}\n", prefix, in_quotes(sub.name), in_quotes(sub.about));
   }
   for (const Positional& positional : command.positionals) {
     if (!positional.choices.empty()) {
@@ -126,7 +109,7 @@ function __{name}_at
 end
 
 {lines})",
-                     fmt::arg("name", root.name), fmt::arg("root", single_quoted(root.name)),
+                     fmt::arg("name", root.name), fmt::arg("root", in_quotes(root.name)),
                      fmt::arg("walk", walk_arms(root)), fmt::arg("lines", lines));
 }
 

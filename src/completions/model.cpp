@@ -84,4 +84,27 @@ std::string join(const std::vector<std::string>& path, std::string_view separato
   return fmt::format("{}", fmt::join(path, separator));
 }
 
+std::vector<Transitions> transitions(const Command& root, std::string_view separator) {
+  std::vector<Transitions> all;
+  for_each_command(root, [&](const Command& command) {
+    const auto here = join(command.path, separator);
+    auto key = [&](const std::string& word) { return here + "|" + word; };
+    Transitions& moves = all.emplace_back();
+    for (const Command& sub : command.subcommands) {
+      moves.steps.push_back({.key = key(sub.name), .target = join(sub.path, separator)});
+    }
+    for (const Option& option : command.options) {
+      if (!option.takes_value()) {
+        continue;
+      }
+      ValueOption& value_option = moves.value_options.emplace_back();
+      for (const auto& name : option.names) {
+        value_option.keys.push_back(key(name));
+      }
+      value_option.choices = option.choices;
+    }
+  });
+  return all;
+}
+
 } // namespace zelkor::completions

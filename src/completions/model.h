@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/tree.h"
@@ -43,5 +44,28 @@ void for_each_command(const Command& command, const std::function<void(const Com
 
 // The words of `path` joined by `separator`, e.g. "zelkor__raw__write".
 std::string join(const std::vector<std::string>& path, std::string_view separator);
+
+// A subcommand word: typed after the command at the key's path, it leads to `target`.
+struct Step {
+  std::string key;    // "path|word"
+  std::string target; // the subcommand's joined path
+};
+
+// An option that takes the next word as its value, under each of its names.
+struct ValueOption {
+  std::vector<std::string> keys; // "path|name", one for each name
+  std::vector<std::string> choices;
+};
+
+// How the words typed after one command move a script's walk down the tree. The scripts step
+// over option values so a value that happens to equal a subcommand word is not taken for one.
+struct Transitions {
+  std::vector<Step> steps;
+  std::vector<ValueOption> value_options;
+};
+
+// The transitions of `root` and of every command below it, parents before children, with each
+// path joined by `separator`.
+std::vector<Transitions> transitions(const Command& root, std::string_view separator);
 
 } // namespace zelkor::completions

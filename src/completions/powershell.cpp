@@ -1,48 +1,39 @@
 #include <fmt/format.h>
 
+#include "completions/quoting.h"
 #include "completions/scripts.h"
 
 namespace zelkor::completions {
 
 namespace {
 
+// Two quotes stand for one inside a single-quoted PowerShell string.
+constexpr std::string_view escaped_quote = "''";
+
 // A single-quoted PowerShell string.
-std::string single_quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c == '\'' ? std::string("''") : std::string(1, c);
-  }
-  return out + "'";
+std::string in_quotes(std::string_view text) {
+  return single_quoted(text, escaped_quote);
 }
 
 // CompletionResult refuses an empty tooltip.
 std::string tooltip(const std::string& help, const std::string& fallback) {
-  return single_quoted(help.empty() ? fallback : help);
+  return in_quotes(help.empty() ? fallback : help);
 }
 
 std::string tables(const Command& root) {
   std::string next;
   std::string values;
-  for_each_command(root, [&](const Command& command) {
-    auto here = join(command.path, ";");
-    for (const Command& sub : command.subcommands) {
-      next += fmt::format("        {} = {}\n", single_quoted(here + "|" + sub.name),
-                          single_quoted(join(sub.path, ";")));
+  for (const Transitions& moves : transitions(root, ";")) {
+    for (const Step& step : moves.steps) {
+      next += fmt::format("        {} = {}\n", in_quotes(step.key), in_quotes(step.target));
     }
-    for (const Option& option : command.options) {
-      if (!option.takes_value()) {
-        continue;
-      }
-      std::vector<std::string> choices;
-      for (const auto& choice : option.choices) {
-        choices.push_back(single_quoted(choice));
-      }
-      for (const auto& name : option.names) {
-        values += fmt::format("        {} = @({})\n", single_quoted(here + "|" + name),
-                              fmt::join(choices, ", "));
+    for (const ValueOption& option : moves.value_options) {
+      auto choices = single_quoted_each(option.choices, escaped_quote);
+      for (const auto& key : option.keys) {
+        values += fmt::format("        {} = @({})\n", in_quotes(key), fmt::join(choices, ", "));
       }
     }
-  });
+  }
   return fmt::format("    $next = @{{\n{}    }}\n    $values = @{{\n{}    }}\n", next, values);
 }
 
@@ -52,23 +43,23 @@ std::string command_arm(const Command& command) {
     for (const auto& name : option.names) {
       results += fmt::format("            [CompletionResult]::new({}, {}, "
                              "[CompletionResultType]::ParameterName, {})\n",
-                             single_quoted(name), single_quoted(name), tooltip(option.help, name));
+                             in_quotes(name), in_quotes(name), tooltip(option.help, name));
     }
   }
   for (const Command& sub : command.subcommands) {
     results += fmt::format(
         "            [CompletionResult]::new({}, {}, [CompletionResultType]::ParameterValue, {})\n",
-        single_quoted(sub.name), single_quoted(sub.name), tooltip(sub.about, sub.name));
+        in_quotes(sub.name), in_quotes(sub.name), tooltip(sub.about, sub.name));
   }
   for (const Positional& positional : command.positionals) {
     for (const auto& choice : positional.choices) {
       results += fmt::format("            [CompletionResult]::new({}, {}, "
                              "[CompletionResultType]::ParameterValue, {})\n",
-                             single_quoted(choice), single_quoted(choice), single_quoted(choice));
+                             in_quotes(choice), in_quotes(choice), in_quotes(choice));
     }
   }
   return fmt::format("        {} {{\n{}            break\n        }}\n",
-                     single_quoted(join(command.path, ";")), results);
+                     in_quotes(join(command.path, ";")), results);
 }
 
 } // namespace
@@ -113,7 +104,7 @@ Register-ArgumentCompleter -Native -CommandName {name} -ScriptBlock {{
         Sort-Object -Property ListItemText
 }}
 )",
-                     fmt::arg("name", single_quoted(root.name)), fmt::arg("tables", tables(root)),
+                     fmt::arg("name", in_quotes(root.name)), fmt::arg("tables", tables(root)),
                      fmt::arg("arms", arms));
 }
 

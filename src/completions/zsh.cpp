@@ -1,31 +1,15 @@
 #include <fmt/format.h>
 
+#include "completions/quoting.h"
 #include "completions/scripts.h"
 
 namespace zelkor::completions {
 
 namespace {
 
-// A single-quoted zsh word.
-std::string single_quoted(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return out + "'";
-}
-
-// Backslashes the characters that end or split a part of an _arguments definition or a _describe
-// entry.
-std::string escaped(std::string_view text, std::string_view special) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\' || special.find(c) != std::string_view::npos) {
-      out += '\\';
-    }
-    out += c;
-  }
-  return out;
+// A single-quoted zsh word: a quote inside ends the quotes, is escaped and reopens them.
+std::string in_quotes(std::string_view text) {
+  return single_quoted(text, "'\\''");
 }
 
 std::string value_action(const std::vector<std::string>& choices) {
@@ -52,7 +36,7 @@ std::string option_definitions(const Option& option) {
     } else {
       definition += fmt::format("[{}]", help);
     }
-    out += fmt::format("        {} \\\n", single_quoted(definition));
+    out += fmt::format("        {} \\\n", in_quotes(definition));
   }
   return out;
 }
@@ -61,7 +45,7 @@ std::string positional_definition(const Positional& positional) {
   auto colons = positional.repeated ? "*:" : positional.required ? ":" : "::";
   auto definition = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
                                 escaped(positional.help, ":"), value_action(positional.choices));
-  return fmt::format("        {} \\\n", single_quoted(definition));
+  return fmt::format("        {} \\\n", in_quotes(definition));
 }
 
 std::string command_functions(const Command& command) {
@@ -80,7 +64,7 @@ std::string command_functions(const Command& command) {
   std::string entries;
   std::string dispatch;
   for (const Command& sub : command.subcommands) {
-    entries += fmt::format("        {}\n", single_quoted(escaped(sub.name, ":") + ":" + sub.about));
+    entries += fmt::format("        {}\n", in_quotes(escaped(sub.name, ":") + ":" + sub.about));
     dispatch += fmt::format("                ({}) _{} ;;\n", sub.name, join(sub.path, "__"));
   }
   return fmt::format(R"({function}() {{
@@ -112,7 +96,7 @@ std::string command_functions(const Command& command) {
                      fmt::arg("function", function), fmt::arg("definitions", definitions),
                      fmt::arg("name", join(command.path, "-")), fmt::arg("dispatch", dispatch),
                      fmt::arg("entries", entries),
-                     fmt::arg("title", single_quoted(join(command.path, " ") + " commands")));
+                     fmt::arg("title", in_quotes(join(command.path, " ") + " commands")));
 }
 
 } // namespace

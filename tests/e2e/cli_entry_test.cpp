@@ -1,6 +1,6 @@
 // The real process's streams and exit statuses for what the parser answers itself: help,
 // version, completion scripts and command-line errors. None of these may reach the board.
-#include "board.h"
+#include "support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,13 +12,9 @@
 namespace zelkor::e2e {
 namespace {
 
-using sim::Board;
-using sim::PortId;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
-
-using Args = std::vector<std::string>;
 
 constexpr const char* top_about =
     "Run various commands and operations on a Zelkor series microcontroller. Access permissions "
@@ -47,10 +43,7 @@ protected:
     EXPECT_EQ(board_->received(PortId::can), "");
   }
 
-  static Board::Result zelkor(Args args) {
-    args.insert(args.begin(), ZELKOR_BINARY);
-    return board_->run(std::move(args));
-  }
+  static Board::Result zelkor(Args args) { return e2e::zelkor(*board_, std::move(args)); }
 
   static std::unique_ptr<Board> board_;
 };
@@ -199,12 +192,12 @@ TEST_F(Entry, SubcommandWithoutItsNextWordShowsItsHelpAsAnError) {
 
 TEST(EntryStatus, IsTheHandlersStatus) {
   Board found;
-  const auto ok = found.run({ZELKOR_BINARY, "raw", "devices"});
+  const auto ok = e2e::zelkor(found, {"raw", "devices"});
   EXPECT_EQ(ok.status, 0);
   EXPECT_EQ(ok.err, "");
 
   Board missing({.topology = sim::Topology::none});
-  const auto failed = missing.run({ZELKOR_BINARY, "raw", "devices"});
+  const auto failed = e2e::zelkor(missing, {"raw", "devices"});
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(failed.out, "Could not detect any matching ports.\n");
   EXPECT_EQ(failed.err, "");

@@ -1,5 +1,5 @@
 // What each operation puts on the wire and what it prints of the answer.
-#include "op_support.h"
+#include "support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -179,7 +179,7 @@ TEST(OpUserConfig, SetDefaultMakesASecondExchangeAndPrintsBothAnswers) {
 
 // The second exchange decides the result once the first went through.
 TEST(OpUserConfig, SetDefaultFailsWhenTheSecondExchangeFails) {
-  const std::string printed = "OK\nFailed to read response from microcontroller.\n";
+  const std::string printed = std::string("OK\n") + read_failed;
   const std::string both = "user-config 3set boot-config true";
   const auto [result, traffic] = exchange(
       [](Board& board) {
@@ -193,7 +193,7 @@ TEST(OpUserConfig, SetDefaultFailsWhenTheSecondExchangeFails) {
 }
 
 TEST(OpUserConfig, NoSetDefaultAfterAFailedFirstExchange) {
-  const std::string printed = "Failed to read response from microcontroller.\n";
+  const std::string printed = read_failed;
   const auto [result, traffic] = exchange(
       [](Board& board) {
         board.answer(PortId::terminal, "user-config 2", {{"\xff\xfe\r\n"}});

@@ -1,5 +1,5 @@
 // How `op` ends when it cannot or must not talk to the board.
-#include "op_support.h"
+#include "support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -96,19 +96,12 @@ TEST_P(OpDiscovery, ReportsWhyNoPortWasFound) {
 
 INSTANTIATE_TEST_SUITE_P(
     Op, OpDiscovery,
-    ::testing::Values(DiscoveryCase{"none", sim::Topology::none,
-                                    "Could not detect any matching ports."},
-                      DiscoveryCase{"foreign_vendor", sim::Topology::foreign_vendor,
-                                    "Could not detect any matching ports."},
-                      DiscoveryCase{"one_port", sim::Topology::one_port,
-                                    "Only found one matching port, but expected two."},
+    ::testing::Values(DiscoveryCase{"none", sim::Topology::none, none_found},
+                      DiscoveryCase{"foreign_vendor", sim::Topology::foreign_vendor, none_found},
+                      DiscoveryCase{"one_port", sim::Topology::one_port, only_one_found},
                       DiscoveryCase{"three_ports", sim::Topology::three_ports,
                                     "Did not find expected number (2) of ports."}),
     [](const auto& info) { return std::string(info.param.name); });
-
-constexpr std::string_view claim_failed =
-    "Failed to claim interface. It may be in-use by another program, or you may need to run as "
-    "root.\n";
 
 // A second program finds the port taken and leaves the holder as it was: its exclusivity and
 // the answer waiting for it.
@@ -124,7 +117,7 @@ TEST(OpBusyPort, RefusedWhileAnotherProgramHoldsThePort) {
   for (const auto& args : {std::vector<std::string>{"kind"}, {"get-di", "2"}}) {
     const auto result = run_op(board, args);
     EXPECT_EQ(result.status, 1) << joined(args);
-    EXPECT_EQ(result.out, claim_failed) << joined(args);
+    EXPECT_EQ(result.out, kind_claim_failed) << joined(args);
   }
 
   holder.signal(SIGUSR1);
@@ -153,7 +146,7 @@ class OpUnreadableAnswer : public ::testing::TestWithParam<UnreadableCase> {};
 
 TEST_P(OpUnreadableAnswer, ReportsAReadFailure) {
   const auto& param = GetParam();
-  const std::string printed = "Failed to read response from microcontroller.\n";
+  const std::string printed = read_failed;
   const auto [result, traffic] = exchange(
       [&](Board& board) { board.answer(PortId::terminal, param.sent, {{"24.1\xff\r\n"}}); },
       param.args, printed, param.sent);
@@ -176,7 +169,7 @@ TEST(OpWrite, ReportsACommandTheBoardDoesNotTake) {
   board.stop_reading(PortId::terminal, true);
   const auto result = run_op(board, {"can-message", "-i", "123", "-d", std::string(100000, 'A')});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "Failed to write to mcu -- it may be in use by another program.\n");
+  EXPECT_EQ(result.out, write_failed);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The silence that ends each operation's answer, seen from outside: an answer that pauses for
 // longer is cut at the pause, one that pauses for less is taken whole.
-#include "op_support.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 

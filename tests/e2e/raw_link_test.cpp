@@ -1,8 +1,8 @@
 // What the claim and the answer reading do to a port, seen through `raw` run as a process:
 // line settings, stale input, answers in pieces, ports that never fall silent or stop
 // reading, and a port another process holds.
-#include "board.h"
 #include "process_probe.h"
+#include "support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,25 +19,8 @@
 namespace zelkor::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using sim::Board;
-using sim::PortId;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-using Args = std::vector<std::string>;
-
-constexpr const char* kind_claim_failed =
-    "Failed to claim interface. It may be in-use by another program, or you may need to run as "
-    "root.\n";
-constexpr const char* path_claim_failed =
-    "Failed to claim interface. It may be in-use by another program, you may need to run as "
-    "root, or the interface may not exist.\n";
-
-Board::Result zelkor(Board& board, Args args, std::chrono::milliseconds max = 20s) {
-  args.insert(args.begin(), ZELKOR_BINARY);
-  return board.run(std::move(args), max);
-}
 
 // Leaves a cooked, echoing 19200-baud line (a pty keeps 8 bits and no parity whatever is asked) on
 // the port, as another program might have.
@@ -126,7 +109,7 @@ TEST(RawAnswer, FromAFloodingPortFailsPastTheSizeCap) {
   board.flood(PortId::terminal, true);
   const auto result =
       zelkor(board, {"raw", "-t", "1000", "write", "-p", "terminal", "-c", "x"}, 25s);
-  EXPECT_EQ(result.out, "Failed to read response from microcontroller.\n");
+  EXPECT_EQ(result.out, read_failed);
   EXPECT_EQ(result.status, 1);
 }
 
@@ -137,7 +120,7 @@ TEST(RawWriteToAStuckPort, FailsInsteadOfHanging) {
   board.stop_reading(PortId::terminal, true);
   const auto result =
       zelkor(board, {"raw", "write", "-p", "terminal", "-c", std::string(100'000, 'a')}, 15s);
-  EXPECT_EQ(result.out, "Failed to write to mcu -- it may be in use by another program.\n");
+  EXPECT_EQ(result.out, write_failed);
   EXPECT_EQ(result.status, 1);
 }
 

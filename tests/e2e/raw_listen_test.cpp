@@ -1,6 +1,6 @@
 // `raw listen` as a running process: each chunk printed as it comes, Ctrl-C, unplug, idle cost.
-#include "board.h"
 #include "process_probe.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,6 @@
 
 namespace zelkor::e2e {
 namespace {
-
-using namespace std::chrono_literals;
-using sim::Board;
-using sim::PortId;
-
-using Args = std::vector<std::string>;
 
 // Generous bounds: they catch a hang, not a slow machine.
 constexpr auto ready_within = 10s;

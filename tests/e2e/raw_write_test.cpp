@@ -1,6 +1,6 @@
 // `raw write` (and `raw listen` where it cannot start) run as a process against the board:
 // what reaches the port, what is printed and the exit status.
-#include "board.h"
+#include "support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,19 +13,10 @@
 namespace zelkor::e2e {
 namespace {
 
-using namespace std::chrono_literals;
-using sim::Board;
-using sim::PortId;
 using sim::Topology;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-using Args = std::vector<std::string>;
-
-constexpr const char* path_claim_failed =
-    "Failed to claim interface. It may be in-use by another program, you may need to run as "
-    "root, or the interface may not exist.\n";
-constexpr const char* read_failed = "Failed to read response from microcontroller.\n";
 constexpr const char* not_detected =
     "Could not detect any matching ports.\nFailed to auto-detect port. Try rebooting?\n";
 constexpr const char* only_one =
@@ -66,9 +57,7 @@ TEST_P(RawWrite, WritesTheCommandAndPrintsTheAnswer) {
   const auto& param = GetParam();
   Board board(param.options);
   param.script(board);
-  Args argv = param.args(board);
-  argv.insert(argv.begin(), ZELKOR_BINARY);
-  const auto result = board.run(argv);
+  const auto result = zelkor(board, param.args(board));
   EXPECT_EQ(result.out, param.out);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.status, param.status);
@@ -240,14 +229,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RawWriteTimeout, DecidesWhereTheAnswerEnds) {
   Board board;
   board.answer(PortId::terminal, "slow", {{"abc", "def\r\n"}, 400ms});
-  const auto cut =
-      board.run({ZELKOR_BINARY, "raw", "-c", "0", "write", "-p", "terminal", "-c", "slow"});
+  const auto cut = zelkor(board, {"raw", "-c", "0", "write", "-p", "terminal", "-c", "slow"});
   EXPECT_EQ(cut.out, "abc\n");
   EXPECT_EQ(cut.status, 0);
 
   std::this_thread::sleep_for(600ms); // let the cut answer's tail arrive; the next claim drops it
-  const auto whole = board.run(
-      {ZELKOR_BINARY, "raw", "-t", "2000", "-c", "0", "write", "-p", "terminal", "-c", "slow"});
+  const auto whole =
+      zelkor(board, {"raw", "-t", "2000", "-c", "0", "write", "-p", "terminal", "-c", "slow"});
   EXPECT_EQ(whole.out, "abcdef\r\n\n");
   EXPECT_EQ(whole.status, 0);
   EXPECT_EQ(board.received(PortId::terminal), "slowslow");
@@ -255,7 +243,7 @@ TEST(RawWriteTimeout, DecidesWhereTheAnswerEnds) {
 
 TEST(RawListenCommandLine, PortMustBeAnOption) {
   Board board;
-  const auto result = board.run({ZELKOR_BINARY, "raw", "listen", "/dev/ttyACM0"});
+  const auto result = zelkor(board, {"raw", "listen", "/dev/ttyACM0"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_THAT(result.err, Not(IsEmpty()));

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the `op` end-to-end suites: run the real binary against a board and read back what
-// crossed the terminal port.
+// Shared by the end-to-end suites: the real binary run against a board, the failure texts it
+// prints, and for `op` what crossed the terminal port.
 
 #include "board.h"
 
@@ -17,11 +17,31 @@ using sim::Board;
 using sim::PortId;
 using sim::Reply;
 
+using Args = std::vector<std::string>;
+
+constexpr const char* kind_claim_failed =
+    "Failed to claim interface. It may be in-use by another program, or you may need to run as "
+    "root.\n";
+constexpr const char* path_claim_failed =
+    "Failed to claim interface. It may be in-use by another program, you may need to run as "
+    "root, or the interface may not exist.\n";
+constexpr const char* read_failed = "Failed to read response from microcontroller.\n";
+constexpr const char* write_failed =
+    "Failed to write to mcu -- it may be in use by another program.\n";
+constexpr const char* none_found = "Could not detect any matching ports.";
+constexpr const char* only_one_found = "Only found one matching port, but expected two.";
+
+// `zelkor ARGS...` under `board`, killed after `max`.
+inline Board::Result zelkor(Board& board, Args args,
+                            std::chrono::milliseconds max = std::chrono::seconds(20)) {
+  args.insert(args.begin(), ZELKOR_BINARY);
+  return board.run(std::move(args), max);
+}
+
 // `zelkor op ARGS...` under `board`.
-inline Board::Result run_op(Board& board, std::vector<std::string> args) {
-  std::vector<std::string> argv{ZELKOR_BINARY, "op"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return board.run(argv);
+inline Board::Result run_op(Board& board, Args args) {
+  args.insert(args.begin(), "op");
+  return zelkor(board, std::move(args));
 }
 
 // Everything written to the terminal port once the run is over. The firmware thread may still
