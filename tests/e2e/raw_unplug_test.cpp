@@ -1,5 +1,5 @@
 // A board that goes away in the middle of an answer.
-#include "board.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,6 @@
 
 namespace zelkor::e2e {
 namespace {
-
-using namespace std::chrono_literals;
-using sim::Board;
-using sim::PortId;
 
 // The part of the answer that came before the board vanished is not an answer.
 TEST(RawUnplug, DuringAnAnswerIsAReadFailure) {
@@ -22,7 +18,7 @@ TEST(RawUnplug, DuringAnAnswerIsAReadFailure) {
   std::this_thread::sleep_for(300ms); // the first chunk is on its way
   board.unplug();
   const auto result = child.wait(10s);
-  EXPECT_EQ(result.out, "Failed to read response from microcontroller.\n");
+  EXPECT_EQ(result.out, read_failed);
   EXPECT_EQ(result.status, 1);
 }
 
