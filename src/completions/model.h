@@ -17,7 +17,7 @@ struct Option {
   std::string help;
   std::vector<std::string> choices;
 
-  bool takes_value() const { return !value_name.empty(); }
+  [[nodiscard]] bool takes_value() const { return !value_name.empty(); }
 };
 
 struct Positional {

@@ -41,8 +41,16 @@ std::string option_definitions(const Option& option) {
   return out;
 }
 
+// _arguments' marker: "*:" repeats, ":" is required, "::" optional.
+std::string_view colons_for(const Positional& positional) {
+  if (positional.repeated) {
+    return "*:";
+  }
+  return positional.required ? ":" : "::";
+}
+
 std::string positional_definition(const Positional& positional) {
-  auto colons = positional.repeated ? "*:" : positional.required ? ":" : "::";
+  const std::string_view colons = colons_for(positional);
   auto definition = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
                                 escaped(positional.help, ":"), value_action(positional.choices));
   return fmt::format("        {} \\\n", in_quotes(definition));
