@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include <sstream>
+
 #include <fmt/ostream.h>
 
 #include "cli/help.h"
@@ -11,29 +13,45 @@ namespace zelkor {
 
 namespace {
 
-std::uint8_t dispatch(const Grammar& grammar, std::ostream& out) {
+std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
   if (grammar.gen_completions->count() > 0) {
-    completions::generate(grammar.shell, grammar.tree, out);
+    std::ostringstream script;
+    completions::generate(grammar.shell, grammar.tree, script);
+    out.write(script.view());
     return 0;
   }
   if (auto o = grammar.op.options()) {
-    return cmds::mcu::handler(std::move(*o));
+    return cmds::mcu::handler(std::move(*o), out);
   }
   if (auto o = grammar.raw.options()) {
-    return cmds::raw::handler(std::move(*o));
+    return cmds::raw::handler(std::move(*o), out);
   }
-  fmt::print(out, "{}\n", cli::help(grammar.tree, grammar.tree.root(), cli::HelpForm::Short));
+  out.print("{}\n", cli::help(grammar.tree, grammar.tree.root(), cli::HelpForm::Short));
   return 0;
+}
+
+std::uint8_t parse_and_dispatch(std::span<const char* const> argv, utils::output::Sink& out,
+                                std::ostream& err) {
+  Grammar grammar;
+  std::ostringstream answer; // help or version, which the parser writes as a stream
+  if (auto answered = cli::parse(grammar.tree, argv, answer, err)) {
+    out.write(answer.view());
+    return *answered;
+  }
+  return dispatch(grammar, out);
 }
 
 } // namespace
 
-std::uint8_t run(std::span<const char* const> argv, std::ostream& out, std::ostream& err) {
-  Grammar grammar;
-  if (auto answered = cli::parse(grammar.tree, argv, out, err)) {
-    return *answered;
+std::uint8_t run(std::span<const char* const> argv, utils::output::Sink& out, std::ostream& err) {
+  const std::uint8_t status = parse_and_dispatch(argv, out, err);
+  if (out.ok()) {
+    return status;
   }
-  return dispatch(grammar, out);
+  if (auto message = utils::output::failure_message(out)) {
+    fmt::print(err, "{}\n", *message);
+  }
+  return 1;
 }
 
 } // namespace zelkor

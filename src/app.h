@@ -6,10 +6,13 @@
 #include <ostream>
 #include <span>
 
+#include "utils/output.h"
+
 namespace zelkor {
 
-// Runs the program for `argv` (program name first) and gives the exit status. The parser's own
-// output goes to `out` and `err`; handlers print on standard output themselves.
-std::uint8_t run(std::span<const char* const> argv, std::ostream& out, std::ostream& err);
+// Runs the program for `argv` (program name first) and gives the exit status. Help, version,
+// completion scripts and every handler's results go to `out`; the parser's errors and a failed
+// `out` are reported on `err`. Output that could not be written makes the status 1.
+std::uint8_t run(std::span<const char* const> argv, utils::output::Sink& out, std::ostream& err);
 
 } // namespace zelkor

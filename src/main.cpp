@@ -1,13 +1,20 @@
-#include <cstdio>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <span>
 
 #include "app.h"
+#include "utils/output.h"
 
 int main(int argc, char** argv) {
-  auto status = zelkor::run(std::span<const char* const>(argv, static_cast<std::size_t>(argc)),
-                            std::cout, std::cerr);
-  std::cout.flush();
+  // A reader that went away must show up as a failed write (EPIPE), so the run can release its
+  // port and end with status 1 instead of being killed half-way.
+  (void)std::signal(SIGPIPE, SIG_IGN);
+  zelkor::utils::output::Sink out(STDOUT_FILENO);
+  const auto status = zelkor::run(
+      std::span<const char* const>(argv, static_cast<std::size_t>(argc)), out, std::cerr);
+  std::cerr.flush();
   std::exit(status);
 }

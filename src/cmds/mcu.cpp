@@ -1,7 +1,5 @@
 #include "cmds/mcu.h"
 
-#include <fmt/core.h>
-
 #include "cmds/mcu_text.h"
 #include "utils/serial.h"
 #include "utils/zlkr.h"
@@ -15,64 +13,56 @@ std::uint8_t status_of(bool failed) {
   return failed ? 1 : 0;
 }
 
-std::uint8_t get_di(const GetDi& request) {
+std::uint8_t get_di(const GetDi& request, utils::output::Sink& out) {
   const Operation& op = operation_of(request);
   const auto answer = utils::zlkr::do_command("term", std::string(op.word), op.timeout_ms);
   if (!answer) {
-    fmt::print("{}\n", answer.error());
+    out.line(answer.error());
     return 1;
   }
   // An error text or a silent board must not read as an input state.
   const auto state = input_state(*answer, request.input);
   if (!state) {
-    fmt::print("{}\n", state.error());
+    out.line(state.error());
     return 1;
   }
-  fmt::print("{}\n", *state);
+  out.print("{}\n", *state);
   return 0;
 }
 
-std::uint8_t user_config(const UserConfig& request) {
+std::uint8_t user_config(const UserConfig& request, utils::output::Sink& out) {
   const Operation& op = operation_of(request);
-  if (do_op(command_text(request), op.timeout_ms, op.truncate)) {
+  if (do_op(command_text(request), op.timeout_ms, op.truncate, out)) {
     return 1;
   }
   if (!request.set_default) {
     return 0;
   }
-  return status_of(do_op(std::string(set_default_command), op.timeout_ms, op.truncate));
+  return status_of(do_op(set_default_command, op.timeout_ms, op.truncate, out));
 }
 
 } // namespace
 
-bool do_op(std::string command, std::uint64_t timeout_ms, std::uint64_t truncate) {
-  auto port = utils::zlkr::interface("terminal", timeout_ms);
-  if (!port) {
-    fmt::print("{}\n", port.error());
-    return true;
-  }
-  if (!port->write(command)) {
-    fmt::print("{}\n", utils::zlkr::write_failed);
-    return true;
-  }
-  const auto answer = utils::serial::read(*port, truncate);
+bool do_op(std::string_view command, std::uint64_t timeout_ms, std::uint64_t truncate,
+           utils::output::Sink& out) {
+  const auto answer = utils::zlkr::exchange("terminal", command, timeout_ms, truncate);
   if (!answer) {
-    fmt::print("{}\n", utils::zlkr::read_failed);
+    out.line(utils::zlkr::message(answer.error()));
     return true;
   }
-  fmt::print("{}\n", *answer);
+  out.line(*answer);
   return false;
 }
 
-std::uint8_t handler(Commands command) {
+std::uint8_t handler(Commands command, utils::output::Sink& out) {
   if (const auto* request = std::get_if<GetDi>(&command)) {
-    return get_di(*request);
+    return get_di(*request, out);
   }
   if (const auto* request = std::get_if<UserConfig>(&command)) {
-    return user_config(*request);
+    return user_config(*request, out);
   }
   const Operation& op = operation_of(command);
-  return status_of(do_op(command_text(command), op.timeout_ms, op.truncate));
+  return status_of(do_op(command_text(command), op.timeout_ms, op.truncate, out));
 }
 
 } // namespace zelkor::cmds::mcu

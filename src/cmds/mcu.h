@@ -7,6 +7,8 @@
 #include <string_view>
 #include <variant>
 
+#include "utils/output.h"
+
 namespace zelkor::cmds::mcu {
 
 // One alternative per operation, in the order they are offered on the command line.
@@ -56,9 +58,11 @@ extern const std::array<Operation, std::variant_size_v<Commands>> operations;
 
 const Operation& operation_of(const Commands& command);
 
-// Claims the terminal port, writes `command`, prints the answer. True when it failed.
-bool do_op(std::string command, std::uint64_t timeout_ms, std::uint64_t truncate);
+// Claims the terminal port, writes `command`, prints the answer or the failure. True when it
+// failed.
+bool do_op(std::string_view command, std::uint64_t timeout_ms, std::uint64_t truncate,
+           utils::output::Sink& out);
 
-std::uint8_t handler(Commands command);
+std::uint8_t handler(Commands command, utils::output::Sink& out);
 
 } // namespace zelkor::cmds::mcu

@@ -1,7 +1,5 @@
 #include "cmds/raw.h"
 
-#include <fmt/core.h>
-
 #include "utils/firmware.h"
 #include "utils/overloaded.h"
 #include "utils/zlkr.h"
@@ -9,45 +7,41 @@
 namespace zelkor::cmds::raw {
 namespace {
 
-std::uint8_t write(const Write& request, const Raw& raw) {
+std::uint8_t write(const Write& request, const Raw& raw, utils::output::Sink& out) {
   auto port = get_device(request.port, raw.timeout);
   if (!port) {
-    fmt::print("{}\n", port.error());
+    out.line(port.error());
     return 1;
   }
-  if (!port->write(request.command)) {
-    fmt::print("{}\n", utils::zlkr::write_failed);
-    return 1;
-  }
-  const auto answer = utils::serial::read(*port, raw.truncate);
+  const auto answer = utils::zlkr::talk(*port, request.command, raw.truncate);
   if (!answer) {
-    fmt::print("{}\n", utils::zlkr::read_failed);
+    out.line(utils::zlkr::message(answer.error()));
     return 1;
   }
-  fmt::print("{}\n", *answer);
+  out.line(*answer);
   return 0;
 }
 
 // Ctrl-C is the normal end; a port that failed (a board unplugged) must not read as success to
 // a script that logs with this.
-std::uint8_t listen(const Listen& request, const Raw& raw) {
+std::uint8_t listen(const Listen& request, const Raw& raw, utils::output::Sink& out) {
   auto port = get_device(request.port, raw.timeout);
   if (!port) {
-    fmt::print("{}\n", port.error());
+    out.line(port.error());
     return 1;
   }
-  return utils::serial::listen(*port, raw.truncate) ? 0 : 1;
+  return utils::serial::listen(*port, raw.truncate, out) ? 0 : 1;
 }
 
-std::uint8_t devices() {
+std::uint8_t devices(utils::output::Sink& out) {
   const auto ports =
       utils::serial::get_ports(utils::firmware::vendor_id, utils::firmware::product_id);
   if (!ports) {
-    fmt::print("{}\n", ports.error());
+    out.line(ports.error());
     return 1;
   }
-  fmt::print("{} - CAN Interface\n{} - Terminal Interface\n", ports->at(utils::firmware::can_port),
-             ports->at(utils::firmware::terminal_port));
+  out.print("{} - CAN Interface\n{} - Terminal Interface\n", ports->at(utils::firmware::can_port),
+            ports->at(utils::firmware::terminal_port));
   return 0;
 }
 
@@ -66,11 +60,11 @@ std::expected<utils::serial::Port, std::string> get_device(const std::string& po
   return std::move(*claimed);
 }
 
-std::uint8_t handler(Raw raw) {
+std::uint8_t handler(Raw raw, utils::output::Sink& out) {
   return std::visit(utils::Overloaded{
-                        [&](const Write& request) { return write(request, raw); },
-                        [&](const Listen& request) { return listen(request, raw); },
-                        [](const Devices&) { return devices(); },
+                        [&](const Write& request) { return write(request, raw, out); },
+                        [&](const Listen& request) { return listen(request, raw, out); },
+                        [&](const Devices&) { return devices(out); },
                     },
                     raw.action);
 }

@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/tree.h"
+#include "utils/output.h"
 #include "utils/serial.h"
 
 namespace zelkor::cmds::raw {
@@ -57,6 +58,6 @@ private:
 std::expected<utils::serial::Port, std::string> get_device(const std::string& port,
                                                            std::uint64_t timeout);
 
-std::uint8_t handler(Raw raw);
+std::uint8_t handler(Raw raw, utils::output::Sink& out);
 
 } // namespace zelkor::cmds::raw

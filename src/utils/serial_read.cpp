@@ -1,7 +1,6 @@
 // Taking answers and traffic from a claimed port.
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <limits>
 
 #include "utils/chunk.h"
@@ -27,13 +26,6 @@ std::chrono::milliseconds overall_limit(std::uint64_t timeout_ms) {
 std::uint64_t ms_until(Clock::time_point deadline) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
   return static_cast<std::uint64_t>(std::max<std::int64_t>(0, left.count()));
-}
-
-void print_line(std::string_view text) {
-  // Nothing useful can be done about a closed standard output here; the port is what matters.
-  (void)std::fwrite(text.data(), 1, text.size(), stdout);
-  (void)std::fputc('\n', stdout);
-  (void)std::fflush(stdout); // a pipe or file must see each chunk as it comes
 }
 
 } // namespace
@@ -65,7 +57,7 @@ std::expected<std::string, ReadError> read(Port& port, std::uint64_t truncate) {
   return collected;
 }
 
-std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate) {
+std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate, output::Sink& out) {
   const ctrlc::Watch watch;
   std::array<char, 256> buffer{};
   while (watch.running()) {
@@ -81,7 +73,10 @@ std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate) 
     }
     std::string chunk;
     chunk::append(chunk, std::span(buffer.data(), *count));
-    print_line(chunk::to_printable(chunk::drop_tail(chunk, truncate)));
+    // Unbuffered: a pipe or file sees each chunk as it comes.
+    if (!out.line(chunk::to_printable(chunk::drop_tail(chunk, truncate)))) {
+      return std::unexpected(out.error());
+    }
   }
   return {};
 }

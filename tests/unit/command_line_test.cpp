@@ -1,6 +1,9 @@
 // The command line as the user meets it: exit status and exact output of help, version and
 // errors, and the values the raw grammar hands to its handler.
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,11 +36,17 @@ std::vector<const char*> argv_of(const std::vector<std::string>& args) {
   return argv;
 }
 
+// Standard output as the program sees it: a descriptor, here an anonymous file read back.
 Outcome run_with(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
+  std::ostringstream err;
   auto argv = argv_of(args);
+  utils::UniqueFd file(memfd_create("out", 0));
+  utils::output::Sink out(file.get());
   int status = run(argv, out, err);
-  return {status, out.str(), err.str()};
+  std::string written(static_cast<std::size_t>(lseek(file.get(), 0, SEEK_CUR)), '\0');
+  EXPECT_EQ(pread(file.get(), written.data(), written.size(), 0),
+            static_cast<ssize_t>(written.size()));
+  return {status, written, err.str()};
 }
 
 // The help page of the level named by `path` below the root, as the parser renders it.

@@ -1,0 +1,48 @@
+#include "utils/output.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace zelkor::utils::output {
+
+bool Sink::write(std::string_view bytes) noexcept {
+  while (ok() && !bytes.empty()) {
+    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+    if (written >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+      continue;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (errno == EAGAIN) { // a descriptor inherited in non-blocking mode: wait until it takes more
+      pollfd ready{.fd = fd_, .events = POLLOUT, .revents = 0};
+      (void)::poll(&ready, 1, -1);
+      continue;
+    }
+    return fail(std::error_code(errno, std::system_category()));
+  }
+  return ok();
+}
+
+bool Sink::line(std::string_view text) noexcept {
+  return print("{}\n", text);
+}
+
+bool Sink::fail(std::error_code error) noexcept {
+  if (ok()) {
+    error_ = error;
+  }
+  return false;
+}
+
+std::optional<std::string> failure_message(const Sink& sink) {
+  if (sink.ok() || sink.closed()) {
+    return std::nullopt;
+  }
+  return fmt::format("zelkor: cannot write output: {}", sink.error().message());
+}
+
+} // namespace zelkor::utils::output
