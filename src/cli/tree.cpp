@@ -89,6 +89,15 @@ bool Tree::requires_subcommand(const CLI::App& app) const {
   return requires_subcommand_.contains(&app);
 }
 
+CLI::Option* Tree::paths(CLI::Option* option) {
+  paths_.insert(option);
+  return option;
+}
+
+bool Tree::is_path(const CLI::Option& option) const {
+  return paths_.contains(&option);
+}
+
 Choices Tree::choices_of(const CLI::Option& option) const {
   auto found = choices_.find(&option);
   return found == choices_.end() ? Choices{} : found->second;

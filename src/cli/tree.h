@@ -40,6 +40,9 @@ public:
   // Restricts `option` to `values`, matched exactly; completion scripts offer them.
   CLI::Option* choices(CLI::Option* option, Choices values);
 
+  // Marks `option` as taking a filesystem path; completion scripts offer file names for it.
+  CLI::Option* paths(CLI::Option* option);
+
   // Adds the switches every level carries and the `help` subcommand to every level that has
   // subcommands. Call once, after every module has added its grammar.
   void finish();
@@ -49,6 +52,7 @@ public:
   [[nodiscard]] bool requires_subcommand(const CLI::App& app) const;
   [[nodiscard]] Choices choices_of(const CLI::Option& option) const;
   [[nodiscard]] bool is_help_command(const CLI::App& app) const;
+  [[nodiscard]] bool is_path(const CLI::Option& option) const;
 
 private:
   void finish_level(CLI::App& app);
@@ -59,6 +63,7 @@ private:
   std::set<const CLI::App*> requires_subcommand_;
   std::set<const CLI::App*> help_commands_;
   std::map<const CLI::Option*, Choices> choices_;
+  std::set<const CLI::Option*> paths_;
 };
 
 // The defined subcommands of `app` in the order they were added (CLI11's unfiltered call lists

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cli/fields.h"
 #include "cmds/mcu_text.h"
 #include "utils/overloaded.h"
 
@@ -13,14 +14,6 @@ constexpr std::array<std::string_view, 4> outputs = {"0", "1", "2", "3"};
 constexpr std::array<std::string_view, 4> leds = {"1", "2", "3", "4"};
 constexpr std::array<std::string_view, 2> states = {"0", "1"};
 constexpr std::array<std::string_view, 4> user_configs = {"1", "2", "3", "4"};
-
-CLI::Validator command_field() {
-  return {[](const std::string& value) {
-            const auto checked = check_command_field(value);
-            return checked ? std::string{} : checked.error();
-          },
-          "TEXT"};
-}
 
 CLI::Validator reference_check() {
   return {[](const std::string& value) {
@@ -57,16 +50,16 @@ Cli::Cli(cli::Tree& tree) {
                                           std::string(op.long_about));
   }
   auto& can_message = *operations_.at(Commands(CanMessage{}).index());
-  can_message
-      .add_option("-i,--id", id_,
-                  "The message identifier. Takes the form of a three character hex string "
-                  "(1 - 7FF)")
-      ->required()
-      ->check(command_field());
-  can_message
-      .add_option("-d,--data", data_, "Data to transmit, up to a sixteen charcter hex string")
-      ->required()
-      ->check(command_field());
+  cli::command_field(
+      can_message
+          .add_option("-i,--id", id_,
+                      "The message identifier. Takes the form of a three character hex string "
+                      "(1 - 7FF)")
+          ->required());
+  cli::command_field(
+      can_message
+          .add_option("-d,--data", data_, "Data to transmit, up to a sixteen charcter hex string")
+          ->required());
 
   auto& get_di = *operations_.at(Commands(GetDi{}).index());
   tree.choices(

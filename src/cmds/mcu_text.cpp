@@ -74,17 +74,6 @@ std::expected<float, std::string> parse_reference(std::string_view text) {
   return value;
 }
 
-std::expected<void, std::string> check_command_field(std::string_view value) {
-  for (const char c : value) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == ' ' || byte < 0x20 || byte == 0x7f) {
-      // The firmware reads one command per line of words: these would start another one.
-      return std::unexpected("must not contain spaces or control characters");
-    }
-  }
-  return {};
-}
-
 std::expected<char, std::string> input_state(std::string_view answer, std::uint8_t input) {
   const auto state = utils::chunk::nth_char(answer, input);
   if (!state || (*state != "0" && *state != "1")) {

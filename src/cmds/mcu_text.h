@@ -22,9 +22,6 @@ std::string format_reference(float reference);
 // A finite 32-bit float, or the reason it is not one.
 std::expected<float, std::string> parse_reference(std::string_view text);
 
-// Why a value cannot be placed inside a command line, or nothing when it can.
-std::expected<void, std::string> check_command_field(std::string_view value);
-
 // The state of digital input `input` in a "dio-state" answer: '0' or '1'.
 std::expected<char, std::string> input_state(std::string_view answer, std::uint8_t input);
 

@@ -1,0 +1,29 @@
+#include "cli/fields.h"
+
+#include "utils/chunk.h"
+
+namespace zelkor::cli {
+
+std::expected<void, std::string> check_command_field(std::string_view value) {
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == ' ' || byte < 0x20 || byte == 0x7f) {
+      return std::unexpected("must not contain spaces or control characters");
+    }
+  }
+  if (!utils::chunk::is_utf8(value)) {
+    return std::unexpected("must be valid UTF-8 text");
+  }
+  return {};
+}
+
+CLI::Option* command_field(CLI::Option* option) {
+  return option->check(CLI::Validator(
+      [](const std::string& value) {
+        const auto checked = check_command_field(value);
+        return checked ? std::string{} : checked.error();
+      },
+      "TEXT"));
+}
+
+} // namespace zelkor::cli

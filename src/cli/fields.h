@@ -1,0 +1,21 @@
+#pragma once
+// Values that the program places inside a firmware command line ("set {} {}", a frame, an
+// operation's argument). The firmware reads words separated by spaces and ends a command at a
+// line break, so such a value must stay one word: otherwise "30\rlaunch-bootloader" from a
+// script would run a second command.
+
+#include <expected>
+#include <string>
+#include <string_view>
+
+#include <CLI/CLI.hpp>
+
+namespace zelkor::cli {
+
+// Nothing when `value` can stand as one word of a command, or the reason it cannot.
+std::expected<void, std::string> check_command_field(std::string_view value);
+
+// Refuses, while parsing, any value of `option` that check_command_field refuses.
+CLI::Option* command_field(CLI::Option* option);
+
+} // namespace zelkor::cli
