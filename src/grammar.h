@@ -10,7 +10,7 @@
 
 #include "cli/tree.h"
 #include "cmds/mcu_cli.h"
-#include "cmds/raw.h"
+#include "cmds/raw_cli.h"
 
 namespace zelkor {
 

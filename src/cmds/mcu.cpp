@@ -32,13 +32,13 @@ std::uint8_t get_di(const GetDi& request, utils::output::Sink& out) {
 
 std::uint8_t user_config(const UserConfig& request, utils::output::Sink& out) {
   const Operation& op = operation_of(request);
-  if (do_op(command_text(request), op.timeout_ms, op.truncate, out)) {
+  if (do_op(command_text(request), op.timeout_ms, op.truncate.value(), out)) {
     return 1;
   }
   if (!request.set_default) {
     return 0;
   }
-  return status_of(do_op(set_default_command, op.timeout_ms, op.truncate, out));
+  return status_of(do_op(set_default_command, op.timeout_ms, op.truncate.value(), out));
 }
 
 } // namespace
@@ -62,7 +62,7 @@ std::uint8_t handler(Commands command, utils::output::Sink& out) {
     return user_config(*request, out);
   }
   const Operation& op = operation_of(command);
-  return status_of(do_op(command_text(command), op.timeout_ms, op.truncate, out));
+  return status_of(do_op(command_text(command), op.timeout_ms, op.truncate.value(), out));
 }
 
 } // namespace zelkor::cmds::mcu

@@ -1,8 +1,12 @@
 #include "cmds/mcu.h"
 
+#include <utility>
+
 namespace zelkor::cmds::mcu {
 
-const std::array<Operation, std::variant_size_v<Commands>> operations = {{
+namespace {
+
+constexpr std::array<Operation, std::variant_size_v<Commands>> table = {{
     {"kind", "kind", 25, 2, "Report the baseboard name",
      "Report the baseboard name.\n\nExample: `zelkor op kind`"},
     {"version", "version", 25, 2, "Report the firmware version and build date",
@@ -20,7 +24,7 @@ const std::array<Operation, std::variant_size_v<Commands>> operations = {{
      "Report the current logical states of the digital inputs/outputs.\n\nThis is represented by "
      "eight characters, each a '1' or a '0'. The bit order is: I0 - I1 - I2 - I3 - O0 - O1 - O2 "
      "- O3, where 'I' is input and 'O' is output.\n\nExample: `zelkor op dio-state`"},
-    {"get-di", "dio-state", 25, 1, "Report the current state of a given digital input",
+    {"get-di", "dio-state", 25, std::nullopt, "Report the current state of a given digital input",
      "Report the current state of a given digital input\n\nWhen a digital input is "
      "disconnected, it will read as '1'.\n\nExample: `zelkor op get-di 0`"},
     {"set-do", "set-do", 25, 2, "Set the state of a digital output as on or off",
@@ -39,6 +43,17 @@ const std::array<Operation, std::variant_size_v<Commands>> operations = {{
      "adjust the input voltage calculation to account for hardware tolerance. Voltage calibration "
      "is limited to +- 5%.\n\nExample: `zelkor op cal-voltage -r 19.95`"},
 }};
+
+// A row out of place would send another operation's word with its time-out.
+template <std::size_t... Row> consteval bool rows_follow_commands(std::index_sequence<Row...>) {
+  return ((table.at(Row).name == std::variant_alternative_t<Row, Commands>::name) && ...);
+}
+static_assert(rows_follow_commands(std::make_index_sequence<table.size()>()),
+              "each row of the operations table must name the Commands alternative at its index");
+
+} // namespace
+
+const std::array<Operation, std::variant_size_v<Commands>> operations = table;
 
 const Operation& operation_of(const Commands& command) {
   return operations.at(command.index());

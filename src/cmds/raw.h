@@ -3,13 +3,9 @@
 
 #include <cstdint>
 #include <expected>
-#include <optional>
 #include <string>
 #include <variant>
 
-#include <CLI/CLI.hpp>
-
-#include "cli/tree.h"
 #include "utils/output.h"
 #include "utils/serial.h"
 
@@ -32,26 +28,6 @@ struct Raw {
   std::uint64_t timeout = 50;
   std::uint64_t truncate = 2;
   RawAction action;
-};
-
-// The `raw` grammar. Adds `raw` to the tree and binds its values to members, so it must not
-// move after construction.
-class Cli {
-public:
-  explicit Cli(cli::Tree& tree);
-  Cli(const Cli&) = delete;
-  Cli& operator=(const Cli&) = delete;
-
-  // Set when `raw` was chosen on the command line.
-  [[nodiscard]] std::optional<Raw> options() const;
-
-private:
-  CLI::App* raw_;
-  CLI::App* write_;
-  CLI::App* listen_;
-  Raw values_;
-  Write write_values_;
-  Listen listen_values_;
 };
 
 // Claims the port named by `port`: "can" or "terminal", or else a device path.

@@ -1,4 +1,4 @@
-#include "cmds/raw.h"
+#include "cmds/raw_cli.h"
 
 #include "cli/numbers.h"
 

@@ -58,6 +58,10 @@ Watch::Watch() {
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   if (::sigaction(SIGINT, &action, &previous_) != 0) {
+    // The watcher must not outlive this object half-built while the process exits.
+    signal_write_fd.store(-1);
+    ::close(signal_pipe_[1]);
+    watcher_.join();
     fatal();
   }
 }

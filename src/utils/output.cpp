@@ -31,6 +31,19 @@ bool Sink::line(std::string_view text) noexcept {
   return print("{}\n", text);
 }
 
+bool Sink::reader_gone() noexcept {
+  pollfd state{.fd = fd_, .events = 0, .revents = 0};
+  if (!ok() || ::poll(&state, 1, 0) != 1) {
+    return closed();
+  }
+  if ((state.revents & POLLNVAL) != 0) { // no descriptor at all: nothing can ever be written
+    fail(std::make_error_code(std::errc::bad_file_descriptor));
+  } else if ((state.revents & (POLLHUP | POLLERR)) != 0) {
+    fail(std::make_error_code(std::errc::broken_pipe));
+  }
+  return closed();
+}
+
 bool Sink::fail(std::error_code error) noexcept {
   if (ok()) {
     error_ = error;

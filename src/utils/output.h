@@ -41,6 +41,13 @@ public:
     }
   }
 
+  // The descriptor written to, for a loop that waits on it going away.
+  [[nodiscard]] int fd() const noexcept { return fd_; }
+  // True, and remembered as a closed pipe, once the reader went away (the descriptor reports a
+  // hang-up or an error): a loop that prints only when data comes can stop without waiting
+  // for its next write to fail. A descriptor that is not open is remembered as a failure.
+  bool reader_gone() noexcept;
+
   [[nodiscard]] bool ok() const noexcept { return !error_; }
   // The first failure; empty while everything was written.
   [[nodiscard]] std::error_code error() const noexcept { return error_; }

@@ -39,10 +39,12 @@ public:
   std::expected<void, std::error_code> write(std::string_view bytes);
 
   // One read of at most buffer.size() bytes, waiting up to `wait_ms` for data (or for
-  // `wake_fd`, when given, to become readable: std::errc::interrupted, as is a signal).
-  // std::errc::timed_out when nothing arrived; a hang-up or end of file is std::errc::io_error.
-  std::expected<std::size_t, std::error_code> read_some(std::span<char> buffer,
-                                                        std::uint64_t wait_ms, int wake_fd = -1);
+  // `wake_fd`, when given, to become readable: std::errc::interrupted, as is a signal; or for
+  // `hangup_fd`, when given, to report a hang-up or error, as a pipe whose reader went away
+  // does: std::errc::broken_pipe). std::errc::timed_out when nothing arrived; a hang-up or end
+  // of file on the port is std::errc::io_error.
+  std::expected<std::size_t, std::error_code>
+  read_some(std::span<char> buffer, std::uint64_t wait_ms, int wake_fd = -1, int hangup_fd = -1);
 
 private:
   friend std::expected<Port, std::error_code> claim(std::string_view path,

@@ -86,12 +86,21 @@ Clock::time_point deadline_after(std::uint64_t ms) {
   return Clock::now() + std::chrono::milliseconds(std::min(ms, cap));
 }
 
-// Waits until `fd` is ready for `events`, `wake_fd` becomes readable, or `deadline` passes.
-std::expected<void, std::error_code> wait_ready(int fd, short events, int wake_fd,
+// Descriptors that end a wait besides the port's own readiness.
+struct Stops {
+  int wake_fd = -1;   // readable: std::errc::interrupted
+  int hangup_fd = -1; // an error or hang-up: std::errc::broken_pipe
+};
+
+// Waits until `fd` is ready for `events`, a stop descriptor fires, or `deadline` passes.
+std::expected<void, std::error_code> wait_ready(int fd, short events, Stops stops,
                                                 Clock::time_point deadline) {
+  constexpr short hangup = POLLHUP | POLLERR | POLLNVAL;
   for (;;) {
-    std::array<pollfd, 2> fds = {{{fd, events, 0}, {wake_fd, POLLIN, 0}}};
-    const int ready = ::poll(fds.data(), wake_fd >= 0 ? 2 : 1, poll_ms(deadline));
+    // A negative descriptor is ignored by poll, so unused stops cost nothing.
+    std::array<pollfd, 3> fds = {
+        {{fd, events, 0}, {stops.wake_fd, POLLIN, 0}, {stops.hangup_fd, 0, 0}}};
+    const int ready = ::poll(fds.data(), fds.size(), poll_ms(deadline));
     if (ready < 0) {
       if (errno == EINTR) {
         return fail(std::errc::interrupted);
@@ -104,13 +113,16 @@ std::expected<void, std::error_code> wait_ready(int fd, short events, int wake_f
       }
       return fail(std::errc::timed_out);
     }
-    if (wake_fd >= 0 && (fds[1].revents & POLLIN) != 0) {
+    if ((fds[1].revents & POLLIN) != 0) {
       return fail(std::errc::interrupted);
+    }
+    if ((fds[2].revents & hangup) != 0) {
+      return fail(std::errc::broken_pipe);
     }
     if ((fds[0].revents & events) != 0) {
       return {};
     }
-    if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+    if ((fds[0].revents & hangup) != 0) {
       return fail(std::errc::io_error);
     }
   }
@@ -154,7 +166,7 @@ void Port::release() noexcept {
 std::expected<void, std::error_code> Port::write(std::string_view bytes) {
   const auto deadline = deadline_after(timeout_ms_);
   while (!bytes.empty()) {
-    if (auto ready = wait_ready(fd_, POLLOUT, -1, deadline); !ready) {
+    if (auto ready = wait_ready(fd_, POLLOUT, {}, deadline); !ready) {
       if (ready.error() == std::errc::timed_out) {
         // Whatever did not go out in time must not reach the device later as a stray command.
         ::tcflush(fd_, TCOFLUSH);
@@ -173,11 +185,11 @@ std::expected<void, std::error_code> Port::write(std::string_view bytes) {
   return {};
 }
 
-std::expected<std::size_t, std::error_code> Port::read_some(std::span<char> buffer,
-                                                            std::uint64_t wait_ms, int wake_fd) {
+std::expected<std::size_t, std::error_code>
+Port::read_some(std::span<char> buffer, std::uint64_t wait_ms, int wake_fd, int hangup_fd) {
   const auto deadline = deadline_after(wait_ms);
   for (;;) {
-    if (auto ready = wait_ready(fd_, POLLIN, wake_fd, deadline); !ready) {
+    if (auto ready = wait_ready(fd_, POLLIN, {wake_fd, hangup_fd}, deadline); !ready) {
       return std::unexpected(ready.error());
     }
     const ssize_t count = ::read(fd_, buffer.data(), buffer.size());

@@ -61,13 +61,18 @@ std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate, 
   const ctrlc::Watch watch;
   std::array<char, 256> buffer{};
   while (watch.running()) {
-    // Waiting on the port and on Ctrl-C together: no CPU while quiet, and Ctrl-C ends it at
-    // once, whatever the port's time-out.
-    const auto count =
-        port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(), watch.wake_fd());
+    // Waiting on the port, on Ctrl-C and on the output's reader together: no CPU while quiet,
+    // and Ctrl-C or a reader that went away (`| head -1`) ends it at once, whatever the port's
+    // time-out, releasing the port.
+    const auto count = port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(),
+                                      watch.wake_fd(), out.fd());
     if (!count) {
       if (count.error() == std::errc::interrupted || count.error() == std::errc::timed_out) {
         continue;
+      }
+      if (count.error() == std::errc::broken_pipe) {
+        out.reader_gone(); // the sink records why, so the run ends as for a failed write
+        return std::unexpected(out.ok() ? count.error() : out.error());
       }
       return std::unexpected(count.error());
     }

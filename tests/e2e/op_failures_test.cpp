@@ -149,7 +149,7 @@ TEST_P(OpUnreadableAnswer, ReportsAReadFailure) {
   const std::string printed = read_failed;
   const auto [result, traffic] = exchange(
       [&](Board& board) { board.answer(PortId::terminal, param.sent, {{"24.1\xff\r\n"}}); },
-      param.args, printed, param.sent);
+      param.args, param.sent);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, printed);
   EXPECT_EQ(result.err, "");

@@ -40,7 +40,7 @@ class OpTimeout : public ::testing::TestWithParam<TimeoutCase> {};
 
 TEST_P(OpTimeout, PauseShorterThanTheTimeoutIsKept) {
   const auto& param = GetParam();
-  const auto [result, traffic] = exchange(
+  const auto [result, traffic] = timed_exchange(
       [&](Board& board) {
         board.answer(PortId::terminal, param.sent, {two_lines, param.kept_pause});
       },
@@ -52,7 +52,7 @@ TEST_P(OpTimeout, PauseShorterThanTheTimeoutIsKept) {
 
 TEST_P(OpTimeout, PauseLongerThanTheTimeoutCutsTheAnswer) {
   const auto& param = GetParam();
-  const auto [result, traffic] = exchange(
+  const auto [result, traffic] = timed_exchange(
       [&](Board& board) {
         board.answer(PortId::terminal, param.sent, {two_lines, param.cut_pause});
       },
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 // get-di reads through the shared exchange with its own 25 ms: the state it picks lies in the
 // second part of the answer.
 TEST(OpTimeout, GetDiKeepsAShortPause) {
-  const auto [result, traffic] = exchange(
+  const auto [result, traffic] = timed_exchange(
       [](Board& board) {
         board.answer(PortId::terminal, "dio-state", {{"x", "10110000\r\n"}, 5ms});
       },
@@ -98,7 +98,7 @@ TEST(OpTimeout, GetDiKeepsAShortPause) {
 TEST(OpTimeout, GetDiIsCutByALongPause) {
   const std::string printed =
       "Unexpected answer from microcontroller: no state for digital input 1.\n";
-  const auto [result, traffic] = exchange(
+  const auto [result, traffic] = timed_exchange(
       [](Board& board) {
         board.answer(PortId::terminal, "dio-state", {{"x", "10110000\r\n"}, 100ms});
       },

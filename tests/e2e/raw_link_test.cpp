@@ -166,7 +166,9 @@ TEST_F(HeldPort, RefusesEveryWayOfNamingItAndWritesNothing) {
 // As root the exclusive-use flag alone would let a second claim in; it must still leave the
 // holder's answer, line settings and exclusive use alone.
 TEST_F(HeldPort, RefusedClaimLeavesTheHolderUntouched) {
-  ASSERT_EQ(geteuid(), 0U) << "needs root, which the exclusive-use flag does not stop";
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "needs root, which the exclusive-use flag alone does not stop";
+  }
   cook(board_, PortId::terminal); // settings a refused claim would visibly reset
   const termios before = board_.line_settings(PortId::terminal);
   board_.push(PortId::terminal, "answer\r\n");

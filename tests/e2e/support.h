@@ -4,8 +4,11 @@
 
 #include "board.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -60,22 +63,38 @@ struct Exchange {
   std::string traffic;
 };
 
-// Runs `zelkor op ARGS...` against a fresh board set up by `script` until it prints `printed`,
-// at most three times, and returns the last run. The emulated firmware is a thread of this test
-// process: on a loaded machine it can be starved past a 25 ms answer window now and then. A
-// fault in zelkor shows up on every attempt; a starved firmware thread does not.
+// Runs `zelkor op ARGS...` once against a fresh board set up by `script`. Never retried: what
+// it prints and what crossed the wire must be right the first time.
 inline Exchange exchange(const std::function<void(Board&)>& script, std::vector<std::string> args,
-                         const std::string& printed, const std::string& sent,
-                         sim::BoardOptions options = {}) {
+                         const std::string& sent, sim::BoardOptions options = {}) {
+  Board board(options);
+  script(board);
+  Exchange run;
+  run.result = run_op(board, std::move(args));
+  run.traffic = terminal_traffic(board, sent);
+  return run;
+}
+
+// For a case whose outcome depends on a pause measured against a time-out: the emulated
+// firmware is a thread of this test process, and on a loaded machine it can be starved past
+// the window now and then. Runs again (three runs at most) only while the wire carried exactly
+// `sent` but the output was not `printed`, and reports every retry in the test's output (a
+// "retried" property and a line on standard output); a fault in zelkor shows on every run.
+inline Exchange timed_exchange(const std::function<void(Board&)>& script,
+                               const std::vector<std::string>& args, const std::string& printed,
+                               const std::string& sent, sim::BoardOptions options = {}) {
+  constexpr int runs = 3;
   Exchange last;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    Board board(options);
-    script(board);
-    last.result = run_op(board, args);
-    last.traffic = terminal_traffic(board, sent);
-    if (last.result.out == printed) {
+  for (int run = 1; run <= runs; ++run) {
+    last = exchange(script, args, sent, options);
+    if (last.result.out == printed || last.traffic != sent || run == runs) {
       break;
     }
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    ::testing::Test::RecordProperty("retried", run);
+    std::cout << "retried: " << test->test_suite_name() << "." << test->name() << " (run " << run
+              << " of " << runs << " printed " << ::testing::PrintToString(last.result.out) << ")"
+              << std::endl;
   }
   return last;
 }
