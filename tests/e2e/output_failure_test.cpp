@@ -113,12 +113,13 @@ TEST(UnwritableListen, ClosedPipeEndsAtOnceWithoutData) {
 }
 
 // `zelkor raw listen | head -c 5`: once the reader has its bytes and leaves, the listener ends
-// too, with no further traffic needed to notice.
+// too, with no further traffic needed to notice. A listener that stays is ended by timeout(1)
+// ("status 124"), so that it cannot outlive the test holding its output.
 TEST(UnwritableListen, ReaderThatLeavesEndsItAtOnce) {
   Board board;
-  auto child =
-      board.spawn({"sh", "-c", R"({ "$0" raw listen -p can; echo "status $?" >&2; } | head -c 5)",
-                   ZELKOR_BINARY});
+  auto child = board.spawn(
+      {"sh", "-c", R"({ timeout 15 "$0" raw listen -p can; echo "status $?" >&2; } | head -c 5)",
+       ZELKOR_BINARY});
   board.stream(PortId::can, {"1 01\r\n"}, 50ms);
   ASSERT_TRUE(eventually([&] { return child.out_so_far() == "1 01\n"; }, 10s))
       << child.out_so_far();
