@@ -136,8 +136,9 @@ TEST(ConfigRoundTrip, AChangeShowsInTheNextReadAndListing) {
     EXPECT_EQ(result.out, printed) << joined(args);
     EXPECT_EQ(result.status, 0) << joined(args);
   }
-  const auto shown = run_config(board, {"show"});
+  const auto shown = run_config(board, {"-n", "3", "show"});
   EXPECT_EQ(shown.status, 0);
+  EXPECT_THAT(shown.out, HasSubstr("User Config: 3\r\n"));
   EXPECT_THAT(shown.out, HasSubstr("Startup Timer: 45\r\n"));
   EXPECT_THAT(shown.out, HasSubstr("ERP Mode: on\r\n"));
 }

@@ -1,8 +1,10 @@
 #include "cmds/config_text.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cmds/config.h"
@@ -72,6 +74,22 @@ TEST(ConfigText, OnlyTheWholeDioKeyIsSearchedUnderItsShortLabel) {
   EXPECT_EQ(listing_field("dio-power-switch-2"), "dio-power-switch-2");
   EXPECT_EQ(listing_field("power-switch"), "power-switch");
   EXPECT_EQ(listing_field("DIO-power-switch"), "DIO-power-switch");
+}
+
+// Other modules call set directly, past the parser's check: a second command must not get
+// through there either. Refused before any port is looked for.
+TEST(ConfigSet, RefusesAFieldThatIsNotOneWord) {
+  for (const auto& [key, value] :
+       std::vector<std::pair<std::string, std::string>>{{"can-baudrate", "500\rlaunch-bootloader"},
+                                                        {"can-baudrate", "500 250"},
+                                                        {"can-baudrate", "\xff"},
+                                                        {"can-baudrate\n", "500"}}) {
+    const auto outcome = set(key, value, true);
+    ASSERT_FALSE(outcome.has_value()) << testing::PrintToString(value);
+    EXPECT_THAT(outcome.error(), testing::StartsWith("Refused to send the setting: a key or value "
+                                                     "must "))
+        << testing::PrintToString(value);
+  }
 }
 
 } // namespace
