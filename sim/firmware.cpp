@@ -69,6 +69,10 @@ std::optional<std::string> terminal_answer(Configuration& config, std::string_vi
   if (command == "config") {
     return config.listing();
   }
+  // The listing names the selected user configuration; the stored ones are not kept apart.
+  if (command.starts_with("user-config ")) {
+    config.set("user-config", command.substr(12));
+  }
   if (command.starts_with("set ")) {
     auto rest = command.substr(4);
     auto space = rest.find(' ');

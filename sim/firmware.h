@@ -18,8 +18,8 @@ struct FirmwareStyle {
   std::chrono::milliseconds pause{0}; // between pieces
 };
 
-// Answers for commands nobody scripted on `port`. On the terminal port "set KEY VALUE" changes
-// what "config" lists from then on.
+// Answers for commands nobody scripted on `port`. On the terminal port "set KEY VALUE" and
+// "user-config N" change what "config" lists from then on.
 Fallback default_firmware(PortId port, FirmwareStyle style);
 
 // The traffic the CAN port sends unasked, and how often.

@@ -20,6 +20,9 @@ std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
     out.write(script.view());
     return 0;
   }
+  if (auto o = grammar.config.options()) {
+    return cmds::config::handler(std::move(*o), out);
+  }
   if (auto o = grammar.op.options()) {
     return cmds::mcu::handler(std::move(*o), out);
   }

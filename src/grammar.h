@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/tree.h"
+#include "cmds/config_cli.h"
 #include "cmds/mcu_cli.h"
 #include "cmds/raw_cli.h"
 
@@ -23,6 +24,7 @@ struct Grammar {
   std::string shell;
   CLI::Option* gen_completions;
   // Subcommand modules, in tree order: config, op, raw, can, update.
+  cmds::config::Cli config{tree};
   cmds::mcu::Cli op{tree};
   cmds::raw::Cli raw{tree};
 };

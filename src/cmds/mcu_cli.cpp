@@ -6,6 +6,7 @@
 #include "cli/fields.h"
 #include "cmds/mcu_text.h"
 #include "utils/overloaded.h"
+#include "utils/variant.h"
 
 namespace zelkor::cmds::mcu {
 namespace {
@@ -21,14 +22,6 @@ CLI::Validator reference_check() {
             return parsed ? std::string{} : parsed.error();
           },
           "FLOAT"};
-}
-
-// The operation at `index`, with its fields still at their defaults.
-template <std::size_t... I>
-Commands default_command(std::size_t index, std::index_sequence<I...> /*all*/) {
-  static constexpr std::array<Commands (*)(), sizeof...(I)> make = {
-      +[] { return Commands(std::in_place_index<I>); }...};
-  return make.at(index)();
 }
 
 std::uint8_t small_number(const std::string& text) {
@@ -110,7 +103,7 @@ std::optional<Commands> Cli::options() const {
 }
 
 Commands Cli::command_at(std::size_t index) const {
-  Commands command = default_command(index, std::make_index_sequence<operations.size()>{});
+  auto command = utils::alternative_at<Commands>(index); // its fields still at their defaults
   std::visit(utils::Overloaded{
                  [&](CanMessage& m) {
                    m = {id_, data_};

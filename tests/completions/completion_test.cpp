@@ -52,6 +52,11 @@ const std::vector<Case> cases{
     // Option values are stepped over, even one that spells a subcommand.
     {"zelkor raw -c raw -t 5 listen -", {"-p", "--port", "-h", "--help"}},
     {"zelkor raw help ", {"write", "listen", "devices"}},
+    {"zelkor config ", {"ignition-sense", "can-mode", "show", "set-as-default"}},
+    {"zelkor config -", {"-n", "--number", "-s", "--save"}},
+    {"zelkor config -n ", {"1", "2", "3", "4"}},
+    {"zelkor config -s hotplug ", {"true", "false"}},
+    {"zelkor config can-mode ", {"std", "slcan"}},
 };
 
 class Completion : public testing::TestWithParam<std::string> {};

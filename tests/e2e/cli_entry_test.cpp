@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Args{"raw", "help", "bogus"}, Args{"op", "--bogus"}, Args{"op", "bogus"}));
 
 TEST_F(Entry, SubcommandWithoutItsNextWordShowsItsHelpAsAnError) {
-  for (const char* word : {"raw", "op"}) {
+  for (const char* word : {"config", "raw", "op"}) {
     const auto result = zelkor({word});
     EXPECT_EQ(result.status, 1) << word;
     EXPECT_EQ(result.out, "") << word;

@@ -1,0 +1,113 @@
+#pragma once
+// `config`: reads or changes one parameter of the microcontroller's current user configuration,
+// lists it whole, or marks it as the one loaded at boot; optionally selects another user
+// configuration first.
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "utils/output.h"
+
+namespace zelkor::cmds::config {
+
+// One alternative per parameter subcommand, in the order they are offered on the command line.
+// An absent `enable` or `value` asks for the parameter's current value.
+struct IgnitionSense {
+  std::optional<bool> enable;
+};
+struct StartupTimer {
+  std::optional<std::string> value;
+};
+struct ShutdownTimer {
+  std::optional<std::string> value;
+};
+struct HardOffTimer {
+  std::optional<std::string> value;
+};
+struct ShutdownVoltage {
+  std::optional<std::string> value;
+};
+struct Hotplug {
+  std::optional<bool> enable;
+};
+struct CanBaudrate {
+  std::optional<std::string> value;
+};
+struct CanMode {
+  std::optional<std::string> value;
+};
+struct DioPowerSwitch {
+  std::optional<bool> enable;
+};
+struct LowPowerMode {
+  std::optional<bool> enable;
+};
+struct HdmiCec {
+  std::optional<bool> enable;
+};
+struct Show {};
+struct SetAsDefault {};
+
+using UserParameters =
+    std::variant<IgnitionSense, StartupTimer, ShutdownTimer, HardOffTimer, ShutdownVoltage, Hotplug,
+                 CanBaudrate, CanMode, DioPowerSwitch, LowPowerMode, HdmiCec, Show, SetAsDefault>;
+
+struct Parameter {
+  bool save = false;                  // "save-config" after a written value
+  std::optional<std::uint8_t> number; // user configuration to select first, 1 to 4
+  UserParameters parameter;
+};
+
+enum class Kind {
+  boolean, // `enable`: true or false, written as "on" or "off"
+  value,   // `value`: text written as typed
+  listing, // the whole configuration
+  fixed,   // one fixed value written, never read
+};
+
+// How each parameter is named on the command line and at the firmware, with its help. Indexed
+// like UserParameters.
+struct ParameterInfo {
+  std::string_view name; // the subcommand
+  Kind kind;
+  std::string_view key;                     // in "set {key} {value}"; empty for the listing
+  std::span<const std::string_view> values; // the argument's only values; empty: any text
+  std::string_view about;
+  std::string_view long_about;
+  std::string_view argument_help; // empty when the subcommand takes no argument
+};
+
+extern const std::array<ParameterInfo, std::variant_size_v<UserParameters>> parameters;
+
+const ParameterInfo& info_of(const UserParameters& parameter);
+
+// What `set-as-default` writes under its key.
+inline constexpr std::string_view set_as_default_value = "true";
+
+// The MCU's answer to "set {key} {value}" (then "save-config" when `save`), or the error text to
+// print.
+std::expected<std::string, std::string> set(std::string_view key, std::string_view value,
+                                            bool save);
+
+// The value of field `key` in the "config" listing, or the error text to print.
+std::expected<std::string, std::string> read(std::string_view key);
+
+// Read `key` when `enable` is absent, else set it "on" or "off"; prints the outcome and returns
+// the exit status.
+std::uint8_t bool_param(std::string_view key, std::optional<bool> enable, bool save,
+                        utils::output::Sink& out);
+
+// Read `key` when `value` is absent, else set it to `value`; prints the outcome and returns the
+// exit status.
+std::uint8_t value_param(std::string_view key, std::optional<std::string_view> value, bool save,
+                         utils::output::Sink& out);
+
+std::uint8_t handler(Parameter parameter, utils::output::Sink& out);
+
+} // namespace zelkor::cmds::config

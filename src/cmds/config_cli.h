@@ -1,0 +1,38 @@
+#pragma once
+// The `config` grammar.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/tree.h"
+#include "cmds/config.h"
+
+namespace zelkor::cmds::config {
+
+// Adds `config` and its parameters to the tree and binds their values to members, so it must
+// not move after construction.
+class Cli {
+public:
+  explicit Cli(cli::Tree& tree);
+  Cli(const Cli&) = delete;
+  Cli& operator=(const Cli&) = delete;
+
+  // Set when `config` was chosen on the command line.
+  [[nodiscard]] std::optional<Parameter> options() const;
+
+private:
+  // Builds the parameter at `index` from the bound values.
+  [[nodiscard]] UserParameters parameter_at(std::size_t index) const;
+
+  CLI::App* config_;
+  std::array<CLI::App*, parameters.size()> commands_{};
+  std::array<CLI::Option*, parameters.size()> arguments_{}; // null where none is taken
+  bool save_ = false;
+  std::string number_;
+  std::string argument_; // one parameter per run, so they all share it
+};
+
+} // namespace zelkor::cmds::config

@@ -1,0 +1,112 @@
+#include <type_traits>
+#include <utility>
+
+#include "cmds/config.h"
+
+namespace zelkor::cmds::config {
+namespace {
+
+constexpr std::array<std::string_view, 2> booleans = {"true", "false"};
+constexpr std::array<std::string_view, 2> can_modes = {"std", "slcan"};
+constexpr std::span<const std::string_view> any_text{};
+
+} // namespace
+
+constexpr std::array<ParameterInfo, std::variant_size_v<UserParameters>> parameters = {{
+    {"ignition-sense", Kind::boolean, "ignition-sense", booleans,
+     "Enable or disable power management based on the state of the ignition pin",
+     "Enable or disable power management based on the state of the ignition pin.\n\n"
+     "Example: `zelkor config ignition-sense true`",
+     "Enable or disable ignition sense"},
+    {"startup-timer", Kind::value, "startup-timer", any_text,
+     "Configure the number of seconds until the system will boot after an ignition signal",
+     "Configure the number of seconds until the system will boot after an ignition signal.\n\n"
+     "Example: `zelkor config startup-timer 25`",
+     "Set the time, in seconds, until the system will begin to boot. (10, 30, 120, ...)"},
+    {"shutdown-timer", Kind::value, "shutdown-timer", any_text,
+     "Configure the number of seconds until soft power off after loss of the ignition signal",
+     "Configure the number of seconds until soft power off after loss of the ignition signal.\n\n"
+     "This timer is also triggered by low power events.\n\n"
+     "Example: `zelkor config shutdown-timer 25`",
+     "Set the time, in seconds, until the system will begin to shutdown. (10, 30, 120, ...)"},
+    {"hard-off-timer", Kind::value, "hard-off-timer", any_text,
+     "Configure the number of seconds until force power off after loss of the ignition signal",
+     "Configure the number of seconds until force power off after loss of the ignition signal.\n\n"
+     "This timer is also triggered by low power events.\n\n"
+     "Example: `zelkor config hard-off-timer 120`",
+     "Set the time, in seconds, until the system will force power off. (10, 30, 120, ...)"},
+    {"shutdown-voltage", Kind::value, "shutdown-voltage", any_text,
+     "Configure the threshold voltage that will trigger a low power shutdown event",
+     "Configure the threshold voltage that will trigger a low power shutdown event\n\n"
+     "Example: `zelkor config shutdown-voltage 11.5`",
+     "Set the threshold voltage, to one decimal point. (12, 11.9, 9.7, 10, ...)"},
+    {"hotplug", Kind::boolean, "hotplug", booleans,
+     "Enable or disable reacting to display hotplug events",
+     "Enable or disable reacting to display hotplug events.\n\n"
+     "Example: `zelkor config hotplug true`",
+     "Enable or disable display hotplug events"},
+    {"can-baudrate", Kind::value, "can-baudrate", any_text,
+     "Configure the default baudrate of the CAN bus",
+     "Configure the default baudrate of the CAN bus.\n\n"
+     "Example: `zelkor config can-baudrate 500`",
+     "The baudrate, in thousands, of the CAN device [100-1000]. (500, 250, 800, ...)"},
+    {"can-mode", Kind::value, "can-mode", can_modes, "Select standard CAN mode or SLCAN mode",
+     "Select standard CAN mode or SLCAN mode.\n\n"
+     "Use standard mode for CAN interface via pyzelkor and this tool, slcan mode for slcand and "
+     "can-utils.\n\n"
+     "Example: `zelkor config can-mode slcan`",
+     "Set the can bus operational mode. [std, slcan]"},
+    {"dio-power-switch", Kind::boolean, "dio-power-switch", booleans,
+     "Enable or disable using the digital inputs for remote power on",
+     "Enable or disable using the digital inputs for remote power on.\n\n"
+     "Example: `zelkor config dio-power-switch true`",
+     "Enable or disable remote power on via the isolated digital io"},
+    {"low-power-mode", Kind::boolean, "erp-mode", booleans,
+     "Enable or disable entering low power mode after shutdown. (ERP mode)",
+     "Enable or disable entering low power mode after shutdown. (ERP mode)\n\n"
+     "Example: `zelkor config low-power-mode true`",
+     "Enable or disable entering low power mode after shutdown"},
+    {"hdmi-cec", Kind::boolean, "hdmi-cec", booleans,
+     "Enable or disable HDMI CEC (Consumer Electronics Control) functionality",
+     "Enable or disable HDMI CEC (Consumer Electronics Control) functionality.\n\n"
+     "Example: `zelkor config hdmi-cec false`",
+     "Enable or disable HDMI CEC functionality"},
+    {"show", Kind::listing, "", any_text, "Display entire user configuration",
+     "Display entire user configuration\n\nExample: `zelkor config show`", ""},
+    {"set-as-default", Kind::fixed, "boot-config", any_text,
+     "Set this configuration as the default",
+     "Set this configuration as the default\n\nExample: `zelkor config -n 1 set-as-default`", ""},
+}};
+
+namespace {
+
+template <typename T> constexpr Kind kind_of() {
+  if constexpr (requires(T t) { t.enable; }) {
+    return Kind::boolean;
+  } else if constexpr (requires(T t) { t.value; }) {
+    return Kind::value;
+  } else if constexpr (std::is_same_v<T, Show>) {
+    return Kind::listing;
+  } else {
+    return Kind::fixed;
+  }
+}
+
+// Every row filled, and each row's kind is the shape of the alternative at its index.
+template <std::size_t... I> consteval bool matches_variant(std::index_sequence<I...> /*all*/) {
+  return ((!parameters[I].name.empty() &&
+           parameters[I].kind == kind_of<std::variant_alternative_t<I, UserParameters>>() &&
+           parameters[I].argument_help.empty() ==
+               (parameters[I].kind == Kind::listing || parameters[I].kind == Kind::fixed)) &&
+          ...);
+}
+static_assert(matches_variant(std::make_index_sequence<parameters.size()>{}),
+              "the parameter table does not match UserParameters");
+
+} // namespace
+
+const ParameterInfo& info_of(const UserParameters& parameter) {
+  return parameters.at(parameter.index());
+}
+
+} // namespace zelkor::cmds::config
