@@ -17,42 +17,58 @@
 namespace zelkor::cmds::config {
 
 // One alternative per parameter subcommand, in the order they are offered on the command line.
-// An absent `enable` or `value` asks for the parameter's current value.
+// Each names its row of `parameters`, which the table checks at compile time. An absent `enable`
+// or `value` asks for the parameter's current value.
 struct IgnitionSense {
+  static constexpr std::string_view name = "ignition-sense";
   std::optional<bool> enable;
 };
 struct StartupTimer {
+  static constexpr std::string_view name = "startup-timer";
   std::optional<std::string> value;
 };
 struct ShutdownTimer {
+  static constexpr std::string_view name = "shutdown-timer";
   std::optional<std::string> value;
 };
 struct HardOffTimer {
+  static constexpr std::string_view name = "hard-off-timer";
   std::optional<std::string> value;
 };
 struct ShutdownVoltage {
+  static constexpr std::string_view name = "shutdown-voltage";
   std::optional<std::string> value;
 };
 struct Hotplug {
+  static constexpr std::string_view name = "hotplug";
   std::optional<bool> enable;
 };
 struct CanBaudrate {
+  static constexpr std::string_view name = "can-baudrate";
   std::optional<std::string> value;
 };
 struct CanMode {
+  static constexpr std::string_view name = "can-mode";
   std::optional<std::string> value;
 };
 struct DioPowerSwitch {
+  static constexpr std::string_view name = "dio-power-switch";
   std::optional<bool> enable;
 };
 struct LowPowerMode {
+  static constexpr std::string_view name = "low-power-mode";
   std::optional<bool> enable;
 };
 struct HdmiCec {
+  static constexpr std::string_view name = "hdmi-cec";
   std::optional<bool> enable;
 };
-struct Show {};
-struct SetAsDefault {};
+struct Show {
+  static constexpr std::string_view name = "show";
+};
+struct SetAsDefault {
+  static constexpr std::string_view name = "set-as-default";
+};
 
 using UserParameters =
     std::variant<IgnitionSense, StartupTimer, ShutdownTimer, HardOffTimer, ShutdownVoltage, Hotplug,
@@ -72,7 +88,8 @@ enum class Kind {
 };
 
 // How each parameter is named on the command line and at the firmware, with its help. Indexed
-// like UserParameters.
+// like UserParameters; each row's name and kind are its alternative's, or the table does not
+// compile.
 struct ParameterInfo {
   std::string_view name; // the subcommand
   Kind kind;

@@ -92,9 +92,9 @@ template <typename T> constexpr Kind kind_of() {
   }
 }
 
-// Every row filled, and each row's kind is the shape of the alternative at its index.
+// A row out of place would write one parameter under another's key.
 template <std::size_t... I> consteval bool matches_variant(std::index_sequence<I...> /*all*/) {
-  return ((!parameters[I].name.empty() &&
+  return ((parameters[I].name == std::variant_alternative_t<I, UserParameters>::name &&
            parameters[I].kind == kind_of<std::variant_alternative_t<I, UserParameters>>() &&
            parameters[I].argument_help.empty() ==
                (parameters[I].kind == Kind::listing || parameters[I].kind == Kind::fixed)) &&

@@ -92,7 +92,7 @@ class ConfigParameter : public ::testing::TestWithParam<Case> {};
 TEST_P(ConfigParameter, SendsExactlyItsCommandsAndPrintsTheAnswer) {
   const auto& param = GetParam();
   const auto [result, traffic] =
-      config_exchange(answering(param.script), param.args, param.printed, param.sent);
+      exchange(answering(param.script), param.args, param.sent, {}, run_config);
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, param.printed);
   EXPECT_EQ(result.err, "");

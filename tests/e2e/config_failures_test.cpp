@@ -82,7 +82,7 @@ class ConfigFailure : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(ConfigFailure, PrintsTheOutcomeAndSendsNothingMore) {
   const auto& param = GetParam();
   const auto [result, traffic] =
-      config_exchange(answering(param.script), param.args, param.printed, param.sent);
+      exchange(answering(param.script), param.args, param.sent, {}, run_config);
   EXPECT_EQ(result.status, param.status);
   EXPECT_EQ(result.out, param.printed);
   EXPECT_EQ(result.err, "");

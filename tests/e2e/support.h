@@ -47,6 +47,15 @@ inline Board::Result run_op(Board& board, Args args) {
   return zelkor(board, std::move(args));
 }
 
+// `zelkor config ARGS...` under `board`.
+inline Board::Result run_config(Board& board, Args args) {
+  args.insert(args.begin(), "config");
+  return zelkor(board, std::move(args));
+}
+
+// Runs one subcommand: run_op, run_config.
+using Runner = Board::Result (*)(Board&, Args);
+
 // Everything written to the terminal port once the run is over. The firmware thread may still
 // be draining the pty when the process exits, so wait for what is expected before comparing;
 // the pause afterwards gives anything unexpected the same chance to show up.
@@ -63,30 +72,30 @@ struct Exchange {
   std::string traffic;
 };
 
-// Runs `zelkor op ARGS...` once against a fresh board set up by `script`. Never retried: what
-// it prints and what crossed the wire must be right the first time.
+// Runs `zelkor op ARGS...` (or the subcommand of `runner`) once against a fresh board set up by
+// `script`. Never retried: what it prints and what crossed the wire must be right the first time.
 inline Exchange exchange(const std::function<void(Board&)>& script, std::vector<std::string> args,
-                         const std::string& sent, sim::BoardOptions options = {}) {
+                         const std::string& sent, sim::BoardOptions options = {},
+                         Runner runner = run_op) {
   Board board(options);
   script(board);
   Exchange run;
-  run.result = run_op(board, std::move(args));
+  run.result = runner(board, std::move(args));
   run.traffic = terminal_traffic(board, sent);
   return run;
 }
 
 // For a case whose outcome depends on a pause measured against a time-out: the emulated
 // firmware is a thread of this test process, and on a loaded machine it can be starved past
-// the window now and then. Runs again (three runs at most) only while the wire carried exactly
-// `sent` but the output was not `printed`, and reports every retry in the test's output (a
-// "retried" property and a line on standard output); a fault in zelkor shows on every run.
-inline Exchange timed_exchange(const std::function<void(Board&)>& script,
-                               const std::vector<std::string>& args, const std::string& printed,
-                               const std::string& sent, sim::BoardOptions options = {}) {
+// the window now and then. Runs `attempt` again (three runs at most) only while the wire carried
+// exactly `sent` but the output was not `printed`, and reports every retry in the test's output
+// (a "retried" property and a line on standard output); a fault in zelkor shows on every run.
+template <typename Attempt>
+Exchange retried(const Attempt& attempt, const std::string& printed, const std::string& sent) {
   constexpr int runs = 3;
   Exchange last;
   for (int run = 1; run <= runs; ++run) {
-    last = exchange(script, args, sent, options);
+    last = attempt();
     if (last.result.out == printed || last.traffic != sent || run == runs) {
       break;
     }
@@ -97,6 +106,14 @@ inline Exchange timed_exchange(const std::function<void(Board&)>& script,
               << std::endl;
   }
   return last;
+}
+
+// exchange, retried as above.
+inline Exchange timed_exchange(const std::function<void(Board&)>& script,
+                               const std::vector<std::string>& args, const std::string& printed,
+                               const std::string& sent, sim::BoardOptions options = {},
+                               Runner runner = run_op) {
+  return retried([&] { return exchange(script, args, sent, options, runner); }, printed, sent);
 }
 
 // Readable argv in test names and failure messages.
