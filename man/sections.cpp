@@ -1,0 +1,70 @@
+#include "sections.h"
+
+#include <fmt/format.h>
+
+#include "roff.h"
+#include "utils/firmware.h"
+
+namespace zelkor::man {
+
+namespace {
+
+std::string entry(std::string_view tag, std::string_view text) {
+  return fmt::format(".TP\n{}\n{}", tag, paragraphs(text));
+}
+
+std::string exit_status() {
+  return ".SH \"EXIT STATUS\"\n" +
+         entry(".B 0", "Success, including help, version and completion output.") +
+         entry(".B 1",
+               "The command failed; the reason is printed on standard output. Also a command "
+               "line that is not valid (the message goes to standard error) and output that "
+               "could not be written.");
+}
+
+std::string permissions(std::string_view command, const Files& files) {
+  return ".SH PERMISSIONS\n" +
+         paragraphs(fmt::format(
+             "{0} needs read and write access to the microcontroller's two serial ports. The "
+             "udev rule {1} grants it to the user logged in at the machine and to the members "
+             "of the dialout group, so {0} runs without sudo. A user who logs in over the "
+             "network needs the group: `sudo usermod -aG dialout USER`, then a new login.\n\n"
+             "The rule also tells ModemManager to leave the ports alone: it would otherwise "
+             "probe them with AT commands for seconds after every plug-in and after the "
+             "restart into the bootloader, which can break an update.\n\n"
+             "The package applies the rule at once. After installing it by hand, apply it "
+             "without unplugging the board: `sudo udevadm control --reload && sudo udevadm "
+             "trigger --action=change --subsystem-match=tty`.",
+             command, files.udev_rule));
+}
+
+std::string files_section(std::string_view command, const Files& files) {
+  auto path = [](std::string_view p) { return fmt::format(".I {}", escape(p)); };
+  return ".SH FILES\n" +
+         entry(path(files.udev_rule),
+               fmt::format("The udev rule for the tty ports of USB device {:04x}:{:04x}: "
+                           "TAG+=\"uaccess\", GROUP=\"dialout\", MODE=\"0660\", "
+                           "ENV{{ID_MM_DEVICE_IGNORE}}=\"1\".",
+                           utils::firmware::vendor_id, utils::firmware::product_id)) +
+         entry(path("/dev/ttyACM*"),
+               fmt::format("The microcontroller's ports, usually /dev/ttyACM0 (CAN interface) "
+                           "and /dev/ttyACM1 (terminal interface). {} finds them through udev "
+                           "at every run, by their USB identity; there is no configuration "
+                           "file.",
+                           command)) +
+         entry(path(files.bash_completion), "Completion script for bash.") +
+         entry(path(files.zsh_completion), "Completion script for zsh.") +
+         entry(path(files.fish_completion),
+               fmt::format("Completion script for fish. Each is what `{} --gen-completions "
+                           "SHELL` prints.",
+                           command));
+}
+
+} // namespace
+
+std::string fixed_sections(std::string_view command, const Files& files) {
+  return exit_status() + permissions(command, files) + files_section(command, files) +
+         ".SH \"SEE ALSO\"\n.BR udev (7),\n.BR udevadm (8),\n.BR usermod (8)\n";
+}
+
+} // namespace zelkor::man

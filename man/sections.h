@@ -1,0 +1,19 @@
+#pragma once
+// The parts of the manual page that no command tree holds: exit statuses, permissions, files.
+
+#include <string>
+#include <string_view>
+
+#include "page.h"
+
+namespace zelkor::man {
+
+// Follows the top level's own options.
+inline constexpr std::string_view every_level_options =
+    "Every subcommand takes the help and version options as well, e.g. `zelkor raw write "
+    "--help`; -h gives a shorter help than --help.";
+
+// EXIT STATUS, PERMISSIONS, FILES and SEE ALSO, for the program named `command`.
+std::string fixed_sections(std::string_view command, const Files& files);
+
+} // namespace zelkor::man
