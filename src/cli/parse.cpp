@@ -6,6 +6,9 @@
 #include <fmt/ostream.h>
 
 #include "cli/help.h"
+#include "cli/names.h"
+#include "cli/scan.h"
+#include "cli/suggest.h"
 
 namespace zelkor::cli {
 
@@ -26,71 +29,145 @@ std::vector<const CLI::App*> selected_chain(const CLI::App& root) {
   }
 }
 
+std::uint8_t refuse(std::ostream& err, const Problem& problem) {
+  fmt::print(err, "error: {}\n\n{}\n", problem.message, more_information(*problem.level));
+  return usage_error;
+}
+
 std::uint8_t answer_help_command(const Tree& tree, const CLI::App& help_command, std::ostream& out,
-                                 std::ostream& err) {
+                                 std::ostream& err, std::size_t width) {
   const CLI::App* target = help_command.get_parent();
   for (const std::string& word : help_command.get_option("subcommand")->results()) {
     auto children = subcommands(*target);
-    auto found =
-        std::ranges::find_if(children, [&](const CLI::App* c) { return c->get_name() == word; });
-    if (found == children.end()) {
-      fmt::print(err, "error: The subcommand '{}' wasn't recognized\n", word);
-      return usage_error;
+    std::vector<std::string> names;
+    for (const CLI::App* child : children) {
+      names.push_back(child->get_name());
     }
-    target = *found;
+    auto found = std::ranges::find(names, word);
+    if (found == names.end()) {
+      std::string message = fmt::format("unrecognized subcommand '{}'", word);
+      if (auto near = closest(word, names)) {
+        message += fmt::format("\n\n  tip: did you mean '{}'?", *near);
+      }
+      return refuse(err, {target, message});
+    }
+    target = children.at(static_cast<std::size_t>(found - names.begin()));
   }
-  fmt::print(out, "{}", help(tree, *target, HelpForm::Long));
+  fmt::print(out, "{}", help(tree, *target, HelpForm::Long, width));
   return success;
 }
 
-// CLI11 reads "--name=" as "--name" without a value and takes the next word instead; the user
-// meant an empty value. Also gives the words in the reversed order CLI11 consumes them.
-std::vector<std::string> reversed_words(std::span<const char* const> argv) {
-  std::vector<std::string> words;
-  bool options_ended = false;
-  for (const char* arg : argv.subspan(std::min<std::size_t>(1, argv.size()))) {
-    std::string_view word(arg);
-    options_ended = options_ended || word == "--";
-    if (!options_ended && word.size() > 3 && word.starts_with("--") && word.ends_with('=') &&
-        word.find('=') == word.size() - 1) {
-      words.emplace_back(word.substr(0, word.size() - 1));
-      words.emplace_back();
-    } else {
-      words.emplace_back(word);
+// The option a CLI11 value error names ("--timeout: invalid digit found in string"), with the
+// reason after the name.
+std::pair<const CLI::Option*, std::string> failed_option(const CLI::App& root,
+                                                         std::string_view what) {
+  const CLI::Option* failed = nullptr;
+  std::string reason(what);
+  for (const CLI::App* level : selected_chain(root)) {
+    for (const CLI::Option* option : level->get_options()) {
+      const auto prefix = option->get_name() + ": ";
+      if (what.starts_with(prefix) &&
+          (failed == nullptr || prefix.size() > failed->get_name().size() + 2)) {
+        failed = option;
+        reason = what.substr(prefix.size());
+      }
     }
   }
-  std::ranges::reverse(words);
-  return words;
+  return {failed, reason};
+}
+
+const CLI::App* level_of(const CLI::App& root, const CLI::Option* option) {
+  for (const CLI::App* level : selected_chain(root)) {
+    auto options = level->get_options();
+    if (std::ranges::find(options, option) != options.end()) {
+      return level;
+    }
+  }
+  return selected_chain(root).back();
+}
+
+// A value refused by an option's check, in the words of the check.
+Problem invalid_value(const Tree& tree, const CLI::ValidationError& error) {
+  const CLI::App& root = tree.root();
+  auto [option, reason] = failed_option(root, error.what());
+  if (option == nullptr) {
+    return {selected_chain(root).back(), reason};
+  }
+  const auto& results = option->results();
+  const std::string value = results.empty() ? std::string{} : results.back();
+  const Choices choices = tree.choices_of(*option);
+  if (!choices.empty()) {
+    auto refused = std::ranges::find_if(results, [&](const std::string& result) {
+      return std::ranges::find(choices, result) == choices.end();
+    });
+    return {level_of(root, option),
+            fmt::format("invalid value '{}' for '{}'\n  [possible values: {}]",
+                        refused == results.end() ? value : *refused, label(*option),
+                        fmt::join(choices, ", "))};
+  }
+  return {level_of(root, option),
+          fmt::format("invalid value '{}' for '{}': {}", value, label(*option), reason)};
+}
+
+// Every required option or argument of the selected levels that was not given.
+Problem missing_required(const CLI::App& root) {
+  std::vector<std::string> missing;
+  const CLI::App* where = selected_chain(root).back();
+  for (const CLI::App* level : selected_chain(root)) {
+    for (const CLI::Option* option : level->get_options()) {
+      if (option->get_required() && option->count() == 0) {
+        if (missing.empty()) {
+          where = level;
+        }
+        missing.push_back("  " + label(*option));
+      }
+    }
+  }
+  return {where, fmt::format("the following required arguments were not provided:\n{}",
+                             fmt::join(missing, "\n"))};
 }
 
 } // namespace
 
 std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
                                   std::ostream& err) {
+  return parse(tree, argv, out, err, help_width());
+}
+
+std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
+                                  std::ostream& err, std::size_t width) {
+  auto scanned = scan(tree, argv.subspan(std::min<std::size_t>(1, argv.size())));
+  if (scanned.problem) {
+    return refuse(err, *scanned.problem);
+  }
   try {
-    auto words = reversed_words(argv);
-    tree.root().parse(words);
+    std::ranges::reverse(scanned.words); // CLI11 takes the words from the back
+    tree.root().parse(scanned.words);
   } catch (const CLI::CallForHelp&) {
-    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Short));
+    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Short, width));
     return success;
   } catch (const CLI::CallForAllHelp&) {
-    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Long));
+    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Long, width));
     return success;
   } catch (const CLI::CallForVersion& version) {
     fmt::print(out, "{}\n", version.what());
     return success;
+  } catch (const CLI::ValidationError& error) {
+    return refuse(err, invalid_value(tree, error));
+  } catch (const CLI::RequiredError&) {
+    return refuse(err, missing_required(tree.root()));
   } catch (const CLI::ParseError& error) {
-    // CLI11's own exit codes (100 and up) are not ours: every command-line error is status 1.
-    fmt::print(err, "error: {}\n", error.what());
-    return usage_error;
+    // What the scan leaves to CLI11 is value checks and required arguments; anything else
+    // keeps CLI11's words. Its exit codes (100 and up) are not ours: every error is status 1.
+    return refuse(err, {selected_chain(tree.root()).back(), error.what()});
   }
 
   for (const CLI::App* level : selected_chain(tree.root())) {
     if (tree.is_help_command(*level)) {
-      return answer_help_command(tree, *level, out, err);
+      return answer_help_command(tree, *level, out, err, width);
     }
     if (tree.requires_subcommand(*level) && level->get_subcommands().empty()) {
-      fmt::print(err, "{}", help(tree, *level, HelpForm::Short));
+      fmt::print(err, "{}", help(tree, *level, HelpForm::Short, width));
       return usage_error;
     }
   }

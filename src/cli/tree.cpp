@@ -98,6 +98,16 @@ bool Tree::is_path(const CLI::Option& option) const {
   return paths_.contains(&option);
 }
 
+CLI::Option* Tree::long_help(CLI::Option* option, std::string text) {
+  long_help_[option] = std::move(text);
+  return option;
+}
+
+std::string Tree::long_help(const CLI::Option& option) const {
+  auto found = long_help_.find(&option);
+  return found == long_help_.end() ? option.get_description() : found->second;
+}
+
 Choices Tree::choices_of(const CLI::Option& option) const {
   auto found = choices_.find(&option);
   return found == choices_.end() ? Choices{} : found->second;

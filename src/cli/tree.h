@@ -43,6 +43,9 @@ public:
   // Marks `option` as taking a filesystem path; completion scripts offer file names for it.
   CLI::Option* paths(CLI::Option* option);
 
+  // The text `--help` shows for `option` in place of its description (which `-h` shows).
+  CLI::Option* long_help(CLI::Option* option, std::string text);
+
   // Adds the switches every level carries and the `help` subcommand to every level that has
   // subcommands. Call once, after every module has added its grammar.
   void finish();
@@ -53,6 +56,7 @@ public:
   [[nodiscard]] Choices choices_of(const CLI::Option& option) const;
   [[nodiscard]] bool is_help_command(const CLI::App& app) const;
   [[nodiscard]] bool is_path(const CLI::Option& option) const;
+  [[nodiscard]] std::string long_help(const CLI::Option& option) const;
 
 private:
   void finish_level(CLI::App& app);
@@ -64,6 +68,7 @@ private:
   std::set<const CLI::App*> help_commands_;
   std::map<const CLI::Option*, Choices> choices_;
   std::set<const CLI::Option*> paths_;
+  std::map<const CLI::Option*, std::string> long_help_;
 };
 
 // The defined subcommands of `app` in the order they were added (CLI11's unfiltered call lists

@@ -40,14 +40,14 @@ TEST_P(OpRefusal, NothingReachesTheBoard) {
 INSTANTIATE_TEST_SUITE_P(
     Op, OpRefusal,
     ::testing::Values(
-        RefusalCase{"led_0", {"set-led", "0", "1"}, "'0' isn't a valid value"},
-        RefusalCase{"led_5", {"set-led", "5", "1"}, "'5' isn't a valid value"},
-        RefusalCase{"output_4", {"set-do", "4", "1"}, "'4' isn't a valid value"},
-        RefusalCase{"state_2", {"set-do", "1", "2"}, "'2' isn't a valid value"},
-        RefusalCase{"input_4", {"get-di", "4"}, "'4' isn't a valid value"},
-        RefusalCase{"get_di_without_input", {"get-di"}, "input"},
+        RefusalCase{"led_0", {"set-led", "0", "1"}, "invalid value '0'"},
+        RefusalCase{"led_5", {"set-led", "5", "1"}, "invalid value '5'"},
+        RefusalCase{"output_4", {"set-do", "4", "1"}, "invalid value '4'"},
+        RefusalCase{"state_2", {"set-do", "1", "2"}, "invalid value '2'"},
+        RefusalCase{"input_4", {"get-di", "4"}, "invalid value '4'"},
+        RefusalCase{"get_di_without_input", {"get-di"}, "<INPUT>"},
         RefusalCase{"user_config_without_flag", {"user-config", "2"}, "error"},
-        RefusalCase{"user_config_5", {"user-config", "-n", "5"}, "'5' isn't a valid value"},
+        RefusalCase{"user_config_5", {"user-config", "-n", "5"}, "invalid value '5'"},
         RefusalCase{"reference_abc", {"cal-voltage", "-r", "abc"}, "invalid float literal"},
         RefusalCase{
             "reference_empty", {"cal-voltage", "-r", ""}, "cannot parse float from empty string"},
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"can_message_without_data", {"can-message", "-i", "123"}, "data"},
         RefusalCase{"unknown_operation", {"reboot"}, "reboot"},
         RefusalCase{"extra_argument", {"kind", "now"}, "now"},
-        RefusalCase{"no_operation", {}, "Usage: zelkor op [OPTIONS] [SUBCOMMAND]"}),
+        RefusalCase{"no_operation", {}, "Usage: zelkor op <COMMAND>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DiscoveryCase {

@@ -59,19 +59,13 @@ std::string help_of(const std::vector<std::string>& path, cli::HelpForm form) {
   return cli::help(grammar.tree, *level, form);
 }
 
-const std::string short_about =
-    "Run various commands and operations on a Zelkor series microcontroller. Access permissions "
-    "to serial devices are required, so you may need to run this command with elevated "
-    "privileges (e.g. `sudo zelkor <SUBCOMMAND>`)";
-const std::string long_about =
-    short_about + ".\n\nRun `zelkor <SUBCOMMAND> --help` for detailed help about a command.";
-
 TEST(CommandLine, NoSubcommandPrintsShortHelpAndALineBreak) {
   auto outcome = run_with({});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, help_of({}, cli::HelpForm::Short) + "\n");
+  EXPECT_EQ(outcome.out, help_of({}, cli::HelpForm::Short));
+  EXPECT_THAT(outcome.out, testing::EndsWith("Prints version information\n"));
   EXPECT_EQ(outcome.err, "");
-  EXPECT_THAT(outcome.out, StartsWith("Zelkor 1.0.1\n" + short_about + "\n"));
+  EXPECT_THAT(outcome.out, StartsWith("Zelkor 1.0.1\nRun various commands"));
   EXPECT_THAT(outcome.out, testing::Not(HasSubstr("for detailed help")));
 }
 
@@ -106,7 +100,9 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero) {
 }
 
 TEST(CommandLine, ShortAndLongHelpDifferInTheirAbout) {
-  EXPECT_THAT(run_with({"--help"}).out, HasSubstr(long_about + "\n"));
+  EXPECT_THAT(
+      run_with({"--help"}).out,
+      HasSubstr("\n\nRun `zelkor <SUBCOMMAND> --help` for detailed help about a command.\n"));
   auto raw_short = run_with({"raw", "-h"}).out;
   auto raw_long = run_with({"raw", "--help"}).out;
   EXPECT_THAT(raw_long, HasSubstr("This is primarily made available for debug functionality."));
@@ -133,43 +129,132 @@ TEST(CommandLine, VersionOnEveryLevel) {
   }
 }
 
-TEST(CommandLine, EveryErrorIsStatusOneOnStandardError) {
+// The parser's own words: what was typed, in the order typed, a guess when one is near, and
+// the hint naming the level where it went wrong.
+TEST(CommandLine, ErrorsInTheUsersWords) {
   const struct {
     std::vector<std::string> args;
-    std::string message; // empty: any message
+    std::string message; // between "error: " and the hint line
+    std::string level;   // the command line whose help the hint names
   } cases[] = {
+      // Unexpected words, in typed order; an option of a level above says where it belongs.
+      {{"raw", "devices", "-t", "5"},
+       "unexpected arguments '-t', '5' found\n\n"
+       "  tip: '-t' belongs to 'zelkor raw': put it before 'devices'",
+       "zelkor raw devices"},
+      {{"op", "kind", "a", "b", "c"}, "unexpected arguments 'a', 'b', 'c' found", "zelkor op kind"},
+      {{"raw", "devices", "extra"}, "unexpected argument 'extra' found", "zelkor raw devices"},
+      {{"raw", "devices", "listen"}, "unexpected argument 'listen' found", "zelkor raw devices"},
+      {{"raw", "listen", "/dev/ttyACM0"},
+       "unexpected argument '/dev/ttyACM0' found",
+       "zelkor raw listen"},
+      {{"raw", "-x", "devices"}, "unexpected argument '-x' found", "zelkor raw"},
+      // A near word is suggested; a far one is not.
+      {{"rw"}, "unrecognized subcommand 'rw'\n\n  tip: did you mean 'raw'?", "zelkor"},
+      {{"op", "verison"},
+       "unrecognized subcommand 'verison'\n\n  tip: did you mean 'version'?",
+       "zelkor op"},
+      {{"raw", "lisen", "-p", "can"},
+       "unrecognized subcommand 'lisen'\n\n  tip: did you mean 'listen'?",
+       "zelkor raw"},
+      {{"bogus"}, "unrecognized subcommand 'bogus'", "zelkor"},
+      {{"--gen-completion", "bash"},
+       "unexpected argument '--gen-completion' found\n\n  tip: did you mean '--gen-completions'?",
+       "zelkor"},
+      {{"help", "rwa"}, "unrecognized subcommand 'rwa'\n\n  tip: did you mean 'raw'?", "zelkor"},
+      {{"raw", "help", "raw"}, "unrecognized subcommand 'raw'", "zelkor raw"},
+      // An unknown option comes first, as what it is, before the required one it stood for.
+      {{"op", "user-config", "--num", "2"},
+       "unexpected arguments '--num', '2' found\n\n  tip: did you mean '--number'?",
+       "zelkor op user-config"},
+      {{"raw", "write", "-p", "terminal", "-c", "version", "--bogus"},
+       "unexpected argument '--bogus' found",
+       "zelkor raw write"},
+      // A missing value, with the values possible.
+      {{"op", "user-config", "-n"},
+       "a value is required for '--number <NUMBER>' but none was supplied\n"
+       "  [possible values: 1, 2, 3, 4]",
+       "zelkor op user-config"},
+      {{"raw", "-t"},
+       "a value is required for '--timeout <TIMEOUT>' but none was supplied",
+       "zelkor raw"},
+      {{"--gen-completions"},
+       "a value is required for '--gen-completions <GEN_COMPLETIONS>' but none was supplied\n"
+       "  [possible values: bash, fish, zsh, powershell, elvish]",
+       "zelkor"},
+      // Options and switches alike may be given once.
+      {{"op", "user-config", "-n", "2", "-n", "3"},
+       "the argument '--number <NUMBER>' cannot be used multiple times",
+       "zelkor op user-config"},
+      {{"op", "user-config", "-n", "2", "-s", "--set-default"},
+       "the argument '--set-default' cannot be used multiple times",
+       "zelkor op user-config"},
+      {{"op", "user-config", "-ssn", "2"},
+       "the argument '--set-default' cannot be used multiple times",
+       "zelkor op user-config"},
+      {{"--gen-completions", "bash", "--gen-completions", "zsh"},
+       "the argument '--gen-completions <GEN_COMPLETIONS>' cannot be used multiple times",
+       "zelkor"},
+      {{"raw", "-t", "1", "--timeout=2", "devices"},
+       "the argument '--timeout <TIMEOUT>' cannot be used multiple times",
+       "zelkor raw"},
+      // Values refused by their checks, in the checks' words.
       {{"--gen-completions", "Bash"},
-       "error: --gen-completions: 'Bash' isn't a valid value [possible values: bash, fish, zsh, "
-       "powershell, elvish]\n"},
-      {{"--gen-completions"}, ""},
-      {{"--gen-completions", "bash", "--gen-completions", "zsh"}, ""},
-      {{"--bogus"}, ""},
-      {{"bogus"}, ""},
-      {{"raw", "-t", "abc", "devices"}, "error: --timeout: invalid digit found in string\n"},
+       "invalid value 'Bash' for '--gen-completions <GEN_COMPLETIONS>'\n"
+       "  [possible values: bash, fish, zsh, powershell, elvish]",
+       "zelkor"},
+      {{"op", "set-do", "1", "2"},
+       "invalid value '2' for '<STATE>'\n  [possible values: 0, 1]",
+       "zelkor op set-do"},
+      {{"raw", "-t", "abc", "devices"},
+       "invalid value 'abc' for '--timeout <TIMEOUT>': invalid digit found in string",
+       "zelkor raw"},
+      {{"raw", "-t=abc", "devices"},
+       "invalid value 'abc' for '--timeout <TIMEOUT>': invalid digit found in string",
+       "zelkor raw"},
       {{"raw", "--timeout=", "devices"},
-       "error: --timeout: cannot parse integer from empty string\n"},
+       "invalid value '' for '--timeout <TIMEOUT>': cannot parse integer from empty string",
+       "zelkor raw"},
       {{"raw", "-c", "18446744073709551616", "devices"},
-       "error: --truncate: number too large to fit in target type\n"},
-      {{"raw", "-c", "-1", "devices"}, ""},
-      {{"raw", "listen", "/dev/ttyACM0"}, ""},
-      {{"raw", "listen", "-p"}, ""},
-      {{"raw", "write", "-p", "terminal"}, ""},
-      {{"raw", "write", "-c", "version"}, ""},
-      {{"raw", "devices", "listen"}, ""},
-      {{"raw", "devices", "extra"}, ""},
-      {{"help", "bogus"}, "error: The subcommand 'bogus' wasn't recognized\n"},
-      {{"raw", "help", "raw"}, "error: The subcommand 'raw' wasn't recognized\n"},
+       "invalid value '18446744073709551616' for '--truncate <TRUNCATE>': number too large to fit "
+       "in target type",
+       "zelkor raw"},
+      {{"raw", "-c", "-1", "devices"},
+       "invalid value '-1' for '--truncate <TRUNCATE>': invalid digit found in string",
+       "zelkor raw"},
+      {{"op", "cal-voltage", "-r", "abc"},
+       "invalid value 'abc' for '--reference <REFERENCE>': invalid float literal",
+       "zelkor op cal-voltage"},
+      // What is required and missing, all of it.
+      {{"raw", "write"},
+       "the following required arguments were not provided:\n  --port <PORT>\n"
+       "  --command <COMMAND>",
+       "zelkor raw write"},
+      {{"raw", "write", "-c", "version"},
+       "the following required arguments were not provided:\n  --port <PORT>",
+       "zelkor raw write"},
+      {{"op", "set-do", "2"},
+       "the following required arguments were not provided:\n  <STATE>",
+       "zelkor op set-do"},
   };
   for (const auto& c : cases) {
     auto outcome = run_with(c.args);
     auto line = testing::PrintToString(c.args);
     EXPECT_EQ(outcome.status, 1) << line;
     EXPECT_EQ(outcome.out, "") << line;
-    EXPECT_THAT(outcome.err, StartsWith("error: ")) << line;
-    if (!c.message.empty()) {
-      EXPECT_EQ(outcome.err, c.message) << line;
-    }
+    EXPECT_EQ(outcome.err,
+              "error: " + c.message + "\n\nFor more information, try '" + c.level + " --help'.\n")
+        << line;
   }
+}
+
+// Help and version win over what follows them, not over an error typed before them.
+TEST(CommandLine, TheFirstOfHelpAndAnErrorWins) {
+  EXPECT_EQ(run_with({"raw", "-h", "-t"}).status, 0);
+  EXPECT_EQ(run_with({"raw", "write", "-V", "--bogus"}).out, "Zelkor 1.0.1\n");
+  auto error_first = run_with({"raw", "--bogus", "-h"});
+  EXPECT_EQ(error_first.status, 1);
+  EXPECT_THAT(error_first.err, StartsWith("error: unexpected argument '--bogus' found"));
 }
 
 TEST(CommandLine, MissingActionPrintsTheLevelsHelpAsAnError) {
@@ -212,6 +297,9 @@ TEST(RawGrammar, ValuesReachTheHandler) {
        Listen{"/dev/ttyACM0"}},
       {{"raw", "-t", "010", "devices"}, 10, 2, Devices{}},
       {{"raw", "write", "--command=", "--port", "raw"}, 50, 2, Write{"raw", ""}},
+      // A short option takes the text after "=", as its long form does.
+      {{"raw", "-t=500", "-c=0", "write", "-p=can", "-c=x=y"}, 500, 0, Write{"can", "x=y"}},
+      {{"raw", "-t7", "write", "-pcan", "-c="}, 7, 2, Write{"can", ""}},
   };
   for (const auto& c : cases) {
     auto raw = raw_options(c.args);
@@ -228,6 +316,18 @@ TEST(RawGrammar, ValuesReachTheHandler) {
       EXPECT_EQ(listen->port, std::get<Listen>(c.action).port) << line;
     }
   }
+}
+
+TEST(OpGrammar, ShortOptionsTakeTheTextAfterTheEqualsSign) {
+  Grammar grammar;
+  std::ostringstream out, err;
+  auto argv = argv_of({"op", "can-message", "-i=123", "-d=11"});
+  ASSERT_EQ(cli::parse(grammar.tree, argv, out, err), std::nullopt) << err.str();
+  auto command = grammar.op.options();
+  ASSERT_TRUE(command);
+  const auto& message = std::get<cmds::mcu::CanMessage>(*command);
+  EXPECT_EQ(message.id, "123");
+  EXPECT_EQ(message.data, "11");
 }
 
 TEST(RawGrammar, NotChosenGivesNothing) {
