@@ -98,6 +98,20 @@ bool Tree::is_path(const CLI::Option& option) const {
   return paths_.contains(&option);
 }
 
+CLI::Option* Tree::serial_port(CLI::Option* option, Choices words) {
+  serial_ports_[option] = words;
+  return option;
+}
+
+bool Tree::is_serial_port(const CLI::Option& option) const {
+  return serial_ports_.contains(&option);
+}
+
+Choices Tree::suggested(const CLI::Option& option) const {
+  auto found = serial_ports_.find(&option);
+  return found == serial_ports_.end() ? choices_of(option) : found->second;
+}
+
 CLI::Option* Tree::long_help(CLI::Option* option, std::string text) {
   long_help_[option] = std::move(text);
   return option;

@@ -43,6 +43,10 @@ public:
   // Marks `option` as taking a filesystem path; completion scripts offer file names for it.
   CLI::Option* paths(CLI::Option* option);
 
+  // Marks `option` as naming a serial port, by one of `words` or by a device path; completion
+  // scripts offer the words and the /dev/tty* device paths.
+  CLI::Option* serial_port(CLI::Option* option, Choices words);
+
   // The text `--help` shows for `option` in place of its description (which `-h` shows).
   CLI::Option* long_help(CLI::Option* option, std::string text);
 
@@ -57,6 +61,9 @@ public:
   [[nodiscard]] bool is_help_command(const CLI::App& app) const;
   [[nodiscard]] bool is_path(const CLI::Option& option) const;
   [[nodiscard]] std::string long_help(const CLI::Option& option) const;
+  [[nodiscard]] bool is_serial_port(const CLI::Option& option) const;
+  // The words of a serial-port option, else its fixed choices.
+  [[nodiscard]] Choices suggested(const CLI::Option& option) const;
 
 private:
   void finish_level(CLI::App& app);
@@ -68,6 +75,7 @@ private:
   std::set<const CLI::App*> help_commands_;
   std::map<const CLI::Option*, Choices> choices_;
   std::set<const CLI::Option*> paths_;
+  std::map<const CLI::Option*, Choices> serial_ports_;
   std::map<const CLI::Option*, std::string> long_help_;
 };
 

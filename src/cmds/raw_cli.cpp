@@ -1,8 +1,18 @@
 #include "cmds/raw_cli.h"
 
+#include <array>
+#include <string_view>
+
 #include "cli/numbers.h"
 
 namespace zelkor::cmds::raw {
+
+namespace {
+
+// The port kinds; any other value is taken as a device path.
+constexpr std::array<std::string_view, 2> port_words = {"can", "terminal"};
+
+} // namespace
 
 Cli::Cli(cli::Tree& tree) {
   raw_ = &tree.add_command(
@@ -22,20 +32,23 @@ Cli::Cli(cli::Tree& tree) {
       &tree.add_command(*raw_, "write", "Write a string to a serial device and read the response",
                         "Write a string to a serial device and read the response.\n\n"
                         "Example: `zelkor raw write -p terminal -c \"version\"`");
-  write_
-      ->add_option("-p,--port", write_values_.port,
-                   "Serial port to attach [can, terminal, /dev/ttyACM0, COM1, ...]")
-      ->required();
+  tree.serial_port(
+      write_
+          ->add_option("-p,--port", write_values_.port,
+                       "Serial port to attach [can, terminal, /dev/ttyACM0, COM1, ...]")
+          ->required(),
+      port_words);
   write_->add_option("-c,--command", write_values_.command, "String to send to the device")
       ->required();
 
   listen_ = &tree.add_command(*raw_, "listen", "Dump all traffic from a serial device",
                               "Dump all traffic from a serial device\n\n"
                               "Example: `zelkor raw listen /dev/ttyACM0`");
-  listen_
-      ->add_option("-p,--port", listen_values_.port,
-                   "Serial port to read [can, terminal, /dev/ttyACM0, COM1, ...]")
-      ->required();
+  tree.serial_port(listen_
+                       ->add_option("-p,--port", listen_values_.port,
+                                    "Serial port to read [can, terminal, /dev/ttyACM0, COM1, ...]")
+                       ->required(),
+                   port_words);
 
   tree.add_command(*raw_, "devices",
                    "Find and report the microcontroller owned virtual serial devices");

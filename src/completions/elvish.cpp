@@ -16,7 +16,23 @@ std::string in_quotes(std::string_view text) {
 }
 
 std::string candidate(const std::string& text, const std::string& help) {
-  return fmt::format("                cand {} {}\n", in_quotes(text), in_quotes(help));
+  return fmt::format("cand {} {}; ", in_quotes(text), in_quotes(help));
+}
+
+// The candidates for one value: fixed words, device paths, file names.
+std::string value_candidates(const std::vector<std::string>& choices, const std::string& help,
+                             bool files, bool devices) {
+  std::string out;
+  for (const auto& choice : choices) {
+    out += candidate(choice, help.empty() ? choice : help);
+  }
+  if (devices) {
+    out += "for device [(put /dev/tty*[nomatch-ok])] { cand $device $device }; ";
+  }
+  if (files) {
+    out += "edit:complete-filename $words[-1]; ";
+  }
+  return out;
 }
 
 std::string tables(const Command& root) {
@@ -26,33 +42,43 @@ std::string tables(const Command& root) {
     for (const Step& step : moves.steps) {
       next += fmt::format("        &{}={}\n", in_quotes(step.key), in_quotes(step.target));
     }
-    for (const ValueOption& option : moves.value_options) {
-      auto choices = single_quoted_each(option.choices, escaped_quote);
-      for (const auto& key : option.keys) {
-        values += fmt::format("        &{}=[{}]\n", in_quotes(key), fmt::join(choices, " "));
+    for (const ValueOption& value : moves.value_options) {
+      const Option& option = *value.option;
+      for (const auto& key : value.keys) {
+        values += fmt::format("        &{}={{ {}}}\n", in_quotes(key),
+                              value_candidates(option.choices, {}, option.files, option.devices));
       }
     }
   }
   return fmt::format("    var next = [\n{}    ]\n    var values = [\n{}    ]\n", next, values);
 }
 
+// The candidates of the positional at $pos: the one at that index, or a repeated last one.
+std::string positional_candidates(const Command& command) {
+  std::string out;
+  for (std::size_t i = 0; i < command.positionals.size(); ++i) {
+    const Positional& positional = command.positionals[i];
+    const bool last = i + 1 == command.positionals.size();
+    out += fmt::format(
+        "                if ({} $pos {}) {{ {}}}\n", positional.repeated && last ? ">=" : "==", i,
+        value_candidates(positional.choices, positional.help, positional.files, false));
+  }
+  return out;
+}
+
 std::string command_entry(const Command& command) {
   std::string candidates;
   for (const Option& option : command.options) {
     for (const auto& name : option.names) {
-      candidates += candidate(name, option.help);
+      candidates += "                " + candidate(name, option.help) + "\n";
     }
   }
   for (const Command& sub : command.subcommands) {
-    candidates += candidate(sub.name, sub.about);
+    candidates += "                " + candidate(sub.name, sub.about) + "\n";
   }
-  for (const Positional& positional : command.positionals) {
-    for (const auto& choice : positional.choices) {
-      candidates += candidate(choice, positional.help);
-    }
-  }
-  return fmt::format("            &{}= {{\n{}            }}\n", in_quotes(join(command.path, ";")),
-                     candidates);
+  candidates += positional_candidates(command);
+  return fmt::format("            &{}= {{|pos|\n{}            }}\n",
+                     in_quotes(join(command.path, ";")), candidates);
 }
 
 } // namespace
@@ -68,9 +94,10 @@ set edit:completion:arg-completer[{name}] = {{|@words|
         edit:complex-candidate $text &display=$text' -- '$desc
     }}
 {tables}
-    # Follow the finished words down the tree, stepping over option values; the last word is
-    # the one being completed.
+    # Follow the finished words down the tree, stepping over option values and counting the
+    # positional values; the last word is the one being completed.
     var command = {root}
+    var pos = 0
     var skip = $false
     for word $words[1..-1] {{
         if $skip {{
@@ -80,19 +107,19 @@ set edit:completion:arg-completer[{name}] = {{|@words|
         var key = $command'|'$word
         if (has-key $next $key) {{
             set command = $next[$key]
+            set pos = 0
         }} elif (has-key $values $key) {{
             set skip = $true
+        }} elif (not (str:has-prefix $word -)) {{
+            set pos = (+ $pos 1)
         }}
     }}
     if $skip {{
-        var key = $command'|'$words[-2]
-        for value $values[$key] {{
-            cand $value $value
-        }}
+        $values[$command'|'$words[-2]]
     }} else {{
         var completions = [
 {entries}        ]
-        $completions[$command]
+        $completions[$command] $pos
     }}
 }}
 )",

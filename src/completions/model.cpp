@@ -19,8 +19,10 @@ Option option_of(const cli::Tree& tree, const CLI::Option& source) {
         source.get_lnames().empty() ? source.get_snames().front() : source.get_lnames().front();
   }
   option.help = source.get_description();
-  auto choices = tree.choices_of(source);
+  auto choices = tree.suggested(source);
   option.choices.assign(choices.begin(), choices.end());
+  option.files = tree.is_path(source);
+  option.devices = tree.is_serial_port(source);
   return option;
 }
 
@@ -38,8 +40,9 @@ Positional positional_of(const cli::Tree& tree, const CLI::App& app, const CLI::
                         .help = source.get_description(),
                         .required = source.get_required(),
                         .repeated = source.get_items_expected_max() > 1,
-                        .choices = {}};
-  auto choices = tree.choices_of(source);
+                        .choices = {},
+                        .files = tree.is_path(source)};
+  auto choices = tree.suggested(source);
   positional.choices.assign(choices.begin(), choices.end());
   if (tree.is_help_command(app)) {
     positional.choices = help_choices(app);
@@ -101,7 +104,7 @@ std::vector<Transitions> transitions(const Command& root, std::string_view separ
       for (const auto& name : option.names) {
         value_option.keys.push_back(key(name));
       }
-      value_option.choices = option.choices;
+      value_option.option = &option;
     }
   });
   return all;

@@ -15,7 +15,9 @@ struct Option {
   std::vector<std::string> names; // with their dashes: "-t", "--timeout"
   std::string value_name;         // empty for a switch
   std::string help;
-  std::vector<std::string> choices;
+  std::vector<std::string> choices; // offered; fixed unless `devices`
+  bool files = false;               // the value is a file name
+  bool devices = false;             // the value may also be a /dev/tty* device path
 
   [[nodiscard]] bool takes_value() const { return !value_name.empty(); }
 };
@@ -26,6 +28,7 @@ struct Positional {
   bool required = false;
   bool repeated = false;
   std::vector<std::string> choices;
+  bool files = false; // the value is a file name
 };
 
 struct Command {
@@ -54,7 +57,7 @@ struct Step {
 // An option that takes the next word as its value, under each of its names.
 struct ValueOption {
   std::vector<std::string> keys; // "path|name", one for each name
-  std::vector<std::string> choices;
+  const Option* option;
 };
 
 // How the words typed after one command move a script's walk down the tree. The scripts step

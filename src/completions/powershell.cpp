@@ -28,7 +28,7 @@ std::string tables(const Command& root) {
       next += fmt::format("        {} = {}\n", in_quotes(step.key), in_quotes(step.target));
     }
     for (const ValueOption& option : moves.value_options) {
-      auto choices = single_quoted_each(option.choices, escaped_quote);
+      auto choices = single_quoted_each(option.option->choices, escaped_quote);
       for (const auto& key : option.keys) {
         values += fmt::format("        {} = @({})\n", in_quotes(key), fmt::join(choices, ", "));
       }

@@ -12,15 +12,19 @@ std::string in_quotes(std::string_view text) {
   return single_quoted(text, "'\\''");
 }
 
-std::string value_action(const std::vector<std::string>& choices) {
-  if (choices.empty()) {
-    return "_default";
+// File names only where the value is one; a single space is a value with nothing to offer.
+std::string value_action(const std::vector<std::string>& choices, bool files, bool devices) {
+  if (files) {
+    return "_files";
   }
   std::vector<std::string> words;
   for (const auto& choice : choices) {
-    words.push_back(escaped(choice, " ():'\""));
+    words.push_back(escaped(choice, " ():'\"{}$`"));
   }
-  return fmt::format("({})", fmt::join(words, " "));
+  if (devices) {
+    return fmt::format("{{compadd -- {} /dev/tty*(N)}}", fmt::join(words, " "));
+  }
+  return words.empty() ? " " : fmt::format("({})", fmt::join(words, " "));
 }
 
 std::string option_definitions(const Option& option) {
@@ -32,7 +36,7 @@ std::string option_definitions(const Option& option) {
     if (option.takes_value()) {
       definition += name.starts_with("--") ? "=" : "+";
       definition += fmt::format("[{}]:{}:{}", help, escaped(option.value_name, ":"),
-                                value_action(option.choices));
+                                value_action(option.choices, option.files, option.devices));
     } else {
       definition += fmt::format("[{}]", help);
     }
@@ -52,7 +56,8 @@ std::string_view colons_for(const Positional& positional) {
 std::string positional_definition(const Positional& positional) {
   const std::string_view colons = colons_for(positional);
   auto definition = fmt::format("{}{} -- {}:{}", colons, escaped(positional.name, ":"),
-                                escaped(positional.help, ":"), value_action(positional.choices));
+                                escaped(positional.help, ":"),
+                                value_action(positional.choices, positional.files, false));
   return fmt::format("        {} \\\n", in_quotes(definition));
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -74,6 +75,40 @@ TEST_P(Completion, OptionsDoNotLeakBetweenLevels) {
   auto write_options = test::offered(GetParam(), script.path(), "zelkor raw write -");
   EXPECT_FALSE(write_options.contains("--timeout"));
   EXPECT_FALSE(write_options.contains("--gen-completions"));
+}
+
+// Values only, options left out: some shells list them for an empty word too.
+std::set<std::string> values(const std::string& shell, const Script& script,
+                             const std::string& line) {
+  std::set<std::string> out;
+  for (const auto& word : test::offered(shell, script.path(), line)) {
+    if (!word.starts_with('-')) {
+      out.insert(word);
+    }
+  }
+  return out;
+}
+
+TEST_P(Completion, EachPositionOffersItsValuesAndNothingElse) {
+  Script script(GetParam());
+  using Set = std::set<std::string>;
+  const std::pair<std::string, Set> cases[] = {
+      {"zelkor op set-do ", {"0", "1", "2", "3"}},
+      {"zelkor op set-do 2 ", {"0", "1"}},
+      {"zelkor op set-led 4 ", {"0", "1"}},
+      {"zelkor op set-do 2 1 ", {}},
+      // No file names where no path is expected.
+      {"zelkor op kind ", {}},
+      {"zelkor raw devices ", {}},
+      {"zelkor raw write -c ", {}},
+      {"zelkor op can-message -i ", {}},
+  };
+  for (const auto& [line, expected] : cases) {
+    EXPECT_EQ(values(GetParam(), script, line), expected) << "line: " << line;
+  }
+  auto ports = values(GetParam(), script, "zelkor raw listen -p ");
+  EXPECT_TRUE(ports.contains("can") && ports.contains("terminal") && ports.contains("/dev/tty"))
+      << "line: zelkor raw listen -p ";
 }
 
 INSTANTIATE_TEST_SUITE_P(Shells, Completion, testing::Values("bash", "fish", "zsh", "elvish"));

@@ -269,7 +269,7 @@ TEST(CommandLine, CompletionsWinOverASubcommandOnTheSameLine) {
   auto outcome = run_with({"--gen-completions", "bash", "raw", "devices"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_THAT(outcome.out, HasSubstr("\n_zelkor() {\n"));
-  EXPECT_THAT(outcome.out, HasSubstr("complete -F _zelkor -o bashdefault -o default zelkor\n"));
+  EXPECT_THAT(outcome.out, HasSubstr("complete -F _zelkor zelkor\n"));
 }
 
 std::optional<cmds::raw::Raw> raw_options(const std::vector<std::string>& args) {
