@@ -94,19 +94,24 @@ Problem invalid_value(const Tree& tree, const CLI::ValidationError& error) {
     return {selected_chain(root).back(), reason};
   }
   const auto& results = option->results();
-  const std::string value = results.empty() ? std::string{} : results.back();
   const Choices choices = tree.choices_of(*option);
-  if (!choices.empty()) {
-    auto refused = std::ranges::find_if(results, [&](const std::string& result) {
-      return std::ranges::find(choices, result) == choices.end();
-    });
-    return {level_of(root, option),
-            fmt::format("invalid value '{}' for '{}'\n  [possible values: {}]",
-                        refused == results.end() ? value : *refused, label(*option),
-                        fmt::join(choices, ", "))};
+  // The value refused: the first one outside the choices, else the last one given.
+  auto refused = std::ranges::find_if(results, [&](const std::string& result) {
+    return !choices.empty() && std::ranges::find(choices, result) == choices.end();
+  });
+  const std::string value = refused != results.end() ? *refused
+                            : results.empty()        ? std::string{}
+                                                     : results.back();
+  std::string message = fmt::format("invalid value '{}' for '{}'", value, label(*option));
+  // The list of choices says all a refusal by the list itself would; another check's reason
+  // is given as it stands.
+  if (reason != choice_refusal(value, choices)) {
+    message += ": " + reason;
   }
-  return {level_of(root, option),
-          fmt::format("invalid value '{}' for '{}': {}", value, label(*option), reason)};
+  if (!choices.empty()) {
+    message += fmt::format("\n  [possible values: {}]", fmt::join(choices, ", "));
+  }
+  return {level_of(root, option), message};
 }
 
 // Every required option or argument of the selected levels that was not given.

@@ -15,15 +15,14 @@ constexpr std::string_view help_command_text =
     "Prints this message or the help of the given subcommand(s)";
 
 CLI::Validator one_of(Choices values) {
-  std::string listing = fmt::format("{}", fmt::join(values, ", "));
   return CLI::Validator(
-      [values, listing](std::string& value) -> std::string {
+      [values](std::string& value) -> std::string {
         if (std::ranges::find(values, value) != values.end()) {
           return {};
         }
-        return fmt::format("'{}' isn't a valid value [possible values: {}]", value, listing);
+        return choice_refusal(value, values);
       },
-      fmt::format("[possible values: {}]", listing), "choices");
+      fmt::format("[possible values: {}]", fmt::join(values, ", ")), "choices");
 }
 
 } // namespace
@@ -129,6 +128,11 @@ Choices Tree::choices_of(const CLI::Option& option) const {
 
 bool Tree::is_help_command(const CLI::App& app) const {
   return help_commands_.contains(&app);
+}
+
+std::string choice_refusal(std::string_view value, Choices values) {
+  return fmt::format("'{}' isn't a valid value [possible values: {}]", value,
+                     fmt::join(values, ", "));
 }
 
 std::vector<const CLI::App*> subcommands(const CLI::App& app) {

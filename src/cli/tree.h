@@ -79,6 +79,9 @@ private:
   std::map<const CLI::Option*, std::string> long_help_;
 };
 
+// The reason a value outside `values` is refused with.
+std::string choice_refusal(std::string_view value, Choices values);
+
 // The defined subcommands of `app` in the order they were added (CLI11's unfiltered call lists
 // only the parsed ones).
 std::vector<const CLI::App*> subcommands(const CLI::App& app);

@@ -50,19 +50,6 @@ protected:
 
 std::unique_ptr<Board> Entry::board_;
 
-// Help pages are wrapped to the width: a text is found in them with each run of spaces and line
-// breaks read as one space.
-std::string unwrapped(const std::string& page) {
-  std::string out;
-  for (const char c : page) {
-    const bool space = c == ' ' || c == '\n';
-    if (!space || (!out.empty() && out.back() != ' ')) {
-      out += space ? ' ' : c;
-    }
-  }
-  return out;
-}
-
 TEST_F(Entry, NoArgumentsPrintsTheShortTopLevelHelpAndALineBreak) {
   const auto bare = zelkor({});
   const auto short_help = zelkor({"-h"});

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -114,6 +115,19 @@ inline Exchange timed_exchange(const std::function<void(Board&)>& script,
                                const std::string& sent, sim::BoardOptions options = {},
                                Runner runner = run_op) {
   return retried([&] { return exchange(script, args, sent, options, runner); }, printed, sent);
+}
+
+// A help page with each run of spaces and line breaks read as one space: pages are wrapped to
+// the width, so a help text is looked for in unwrapped(page), itself unwrapped.
+inline std::string unwrapped(std::string_view page) {
+  std::string out;
+  for (const char c : page) {
+    const bool space = c == ' ' || c == '\n';
+    if (!space || (!out.empty() && out.back() != ' ')) {
+      out += space ? ' ' : c;
+    }
+  }
+  return out;
 }
 
 // Readable argv in test names and failure messages.

@@ -225,6 +225,15 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
       {{"op", "cal-voltage", "-r", "abc"},
        "invalid value 'abc' for '--reference <REFERENCE>': invalid float literal",
        "zelkor op cal-voltage"},
+      // A check's own reason stands beside the values possible.
+      {{"config", "hotplug", "on"},
+       "invalid value 'on' for '[ENABLE]': provided string was not `true` or `false`\n"
+       "  [possible values: true, false]",
+       "zelkor config hotplug"},
+      {{"config", "hotplug", "-s", "true"},
+       "unexpected argument '-s' found\n\n  tip: '-s' belongs to 'zelkor config': put it before "
+       "'hotplug'",
+       "zelkor config hotplug"},
       // What is required and missing, all of it.
       {{"raw", "write"},
        "the following required arguments were not provided:\n  --port <PORT>\n"
