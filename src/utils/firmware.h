@@ -28,7 +28,8 @@ namespace zelkor::utils::firmware {
 inline constexpr std::uint16_t vendor_id = 0x1fc9;
 inline constexpr std::uint16_t product_id = 0x00a3;
 
-inline constexpr std::size_t can_port = 0;      // position in the port list
-inline constexpr std::size_t terminal_port = 1; // position in the port list
+inline constexpr std::size_t can_port = 0;        // position in the port list
+inline constexpr std::size_t terminal_port = 1;   // position in the port list
+inline constexpr std::size_t bootloader_port = 0; // position in the bootloader's port list
 
 } // namespace zelkor::utils::firmware
