@@ -18,7 +18,9 @@ struct BootloaderOptions {
   Ports ports = Ports::come_back;
   std::chrono::milliseconds gone_after{100}; // from the command until the ports go away
   std::chrono::milliseconds back_after{300}; // from then until the bootloader's ports are back
-  // The bootloader's nodes are listed this long before they can be opened.
+  // The bootloader's nodes are listed this long before they can be opened. Keep it short: the
+  // preload leaks a slot of its descriptor table on every failed open of a node, and aborts the
+  // program after about fifty.
   std::chrono::milliseconds unopenable_for{0};
   bool stalled = false; // the bootloader takes no bytes: its writer backs up
 };

@@ -29,7 +29,7 @@ constexpr std::uint64_t bootloader_timeout_ms = 30'000;
 constexpr WaitLimits limits{};
 // Between two discoveries: quick enough to see a restart, without spinning a core for 7 s.
 constexpr auto discovery_pace = 5ms;
-constexpr auto claim_pace = 20ms;
+constexpr auto claim_pace = 50ms;
 // The progress on a terminal moves on in steps of this many bytes.
 constexpr std::size_t image_chunk = 4096;
 
