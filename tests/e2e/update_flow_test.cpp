@@ -126,13 +126,5 @@ TEST(UpdateRefused, WhileAnotherProgramHoldsTheTerminalPort) {
   EXPECT_EQ(board.received(PortId::terminal), "");
 }
 
-TEST(UpdateRefused, WithoutAPath) {
-  Board board;
-  const auto result = zelkor(board, {"update"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_NE(result.err, "");
-}
-
 } // namespace
 } // namespace zelkor::e2e
