@@ -25,7 +25,11 @@ Verdict ResetWatch::observe(const std::vector<utils::serial::PortIdentity>& now,
       gone_.insert(old.node);
     }
   }
-  restarted_ = restarted_ || now != before_;
+  // Listed in another order is still the same firmware.
+  restarted_ = restarted_ || now.size() != before_.size() ||
+               std::ranges::any_of(now, [this](const auto& port) {
+                 return std::ranges::find(before_, port) == before_.end();
+               });
   if (restarted_) {
     if (now.size() == 2 &&
         std::ranges::none_of(now, [this](const auto& port) { return is_firmware_port(port); })) {
