@@ -1,15 +1,18 @@
 #include "board.h"
 
 #include "port.h"
+#include "restart.h"
 #include "testbed.h"
 #include "wiring.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -18,6 +21,7 @@ namespace zelkor::sim {
 namespace {
 
 constexpr std::string_view preload = "libumockdev-preload.so.0";
+constexpr std::string_view launch_bootloader = "launch-bootloader";
 
 std::size_t index(PortId port) {
   return port == PortId::can ? 0 : 1;
@@ -32,6 +36,12 @@ struct Script {
   std::vector<std::string> frames;
   std::chrono::milliseconds interval{0};
 };
+
+std::string slave_of(const TtyDevice& tty) {
+  std::array<char, 128> slave{};
+  ptsname_r(tty.master, slave.data(), slave.size());
+  return slave.data();
+}
 
 std::string variable(const char* name) {
   const char* value = std::getenv(name);
@@ -49,6 +59,12 @@ struct Board::Impl {
   Plugged plugged;
   std::array<Script, 2> scripts;
   std::array<std::shared_ptr<Port>, 2> ports; // kept after unplug for received()
+  // The restart into the bootloader: the firmware's device while it is away, then the
+  // bootloader's device and ports.
+  std::optional<Plugged> away;
+  Plugged bootloader;
+  std::array<std::shared_ptr<Port>, 2> bootloader_ports;
+  std::unique_ptr<Restarter> restarter;
 
   explicit Impl(BoardOptions chosen) : options(chosen) {
     auto asan = variable("ASAN_OPTIONS");
@@ -61,10 +77,16 @@ struct Board::Impl {
         "ASAN_OPTIONS=" + (asan.empty() ? "" : asan + ":") + "verify_asan_link_order=0",
     };
     add_bystanders(bed, names, options.topology, options.extra_ttys);
+    restarter = std::make_unique<Restarter>(
+        options.bootloader, Restarter::Steps{[this] { go_away(); }, [this] { come_back(); },
+                                             [this] { make_openable(); }});
     plug();
   }
 
-  ~Impl() { unplug(); }
+  ~Impl() {
+    restarter.reset(); // before anything it would touch goes
+    unplug();
+  }
 
   void plug() {
     plugged = plug_board(bed, names, options.topology);
@@ -83,9 +105,10 @@ struct Board::Impl {
         scripts[i].interval = default_can_interval;
       }
     }
-    char slave[128] = {};
-    ptsname_r(tty.master, slave, sizeof slave);
-    auto port = std::make_shared<Port>(tty.master, slave, std::move(fallback));
+    if (id == PortId::terminal) {
+      fallback = restarting_on_command(std::move(fallback));
+    }
+    auto port = std::make_shared<Port>(tty.master, slave_of(tty), std::move(fallback));
     const auto& script = scripts[i];
     for (const auto& [command, reply] : script.answers) {
       port->answer(command, reply);
@@ -99,21 +122,73 @@ struct Board::Impl {
     ports[i] = std::move(port);
   }
 
+  // The firmware as the hardware has it: "launch-bootloader" restarts the board, whatever
+  // else answers the terminal port.
+  Fallback restarting_on_command(Fallback firmware) {
+    return
+        [this, firmware = std::move(firmware)](std::string_view command) -> std::optional<Reply> {
+          if (command == launch_bootloader) {
+            restarter->request(); // never waits: this runs on the port's own thread
+            return std::nullopt;
+          }
+          return firmware ? firmware(command) : std::nullopt;
+        };
+  }
+
   void unplug() {
-    for (auto& port : ports) {
-      if (port) {
-        port->stop(); // the firmware lets go of the master before it closes
+    for (auto* group : {&ports, &bootloader_ports}) {
+      for (auto& port : *group) {
+        if (port) {
+          port->stop(); // the firmware lets go of the master before it closes
+        }
       }
     }
     unplug_board(bed, plugged);
+    unplug_board(bed, bootloader);
     plugged = {};
+    bootloader = {};
+    away.reset(); // an unplugged board does not come back by itself
+  }
+
+  void go_away() {
+    std::lock_guard lock(mutex);
+    if (plugged.ports.empty()) {
+      return;
+    }
+    Plugged firmware = plugged;
+    unplug();
+    away = std::move(firmware);
+  }
+
+  void come_back() {
+    std::lock_guard lock(mutex);
+    if (!away) {
+      return;
+    }
+    bootloader = plug_again(bed, names, *away, options.bootloader.unopenable_for.count() == 0);
+    away.reset();
+    for (std::size_t i = 0; i < bootloader_ports.size() && i < bootloader.ports.size(); ++i) {
+      auto port = std::make_shared<Port>(bootloader.ports[i].master, slave_of(bootloader.ports[i]),
+                                         Fallback{});
+      port->stop_reading(options.bootloader.stalled);
+      bootloader_ports[i] = std::move(port);
+    }
+  }
+
+  void make_openable() {
+    std::lock_guard lock(mutex);
+    for (const auto& tty : bootloader.ports) {
+      bed.set_openable(tty, true);
+    }
   }
 
   Port* port(PortId id) const { return ports[index(id)].get(); }
 
   void clear_ports() {
-    for (auto& port : ports) {
-      port.reset();
+    for (auto* group : {&ports, &bootloader_ports}) {
+      for (auto& port : *group) {
+        port.reset();
+      }
     }
   }
 
@@ -138,7 +213,9 @@ Board::~Board() = default;
 std::string Board::node(PortId port) const {
   std::lock_guard lock(impl_->mutex);
   auto i = index(port);
-  return i < impl_->plugged.ports.size() ? impl_->plugged.ports[i].node : "";
+  const auto& present =
+      impl_->plugged.ports.empty() ? impl_->bootloader.ports : impl_->plugged.ports;
+  return i < present.size() ? present[i].node : "";
 }
 
 std::string Board::root() const {
@@ -216,6 +293,31 @@ termios Board::line_settings(PortId port) const {
   std::lock_guard lock(impl_->mutex);
   auto* p = impl_->port(port);
   return p != nullptr ? p->line_settings() : termios{};
+}
+
+std::string Board::bootloader_received(PortId port) const {
+  std::lock_guard lock(impl_->mutex);
+  const auto& p = impl_->bootloader_ports[index(port)];
+  return p != nullptr ? p->received() : "";
+}
+
+bool Board::wait_bootloader_received(PortId port, std::string_view expected,
+                                     std::chrono::milliseconds max) const {
+  const auto deadline = std::chrono::steady_clock::now() + max;
+  std::shared_ptr<Port> p;
+  // The bootloader may still be on its way back.
+  while (p == nullptr && std::chrono::steady_clock::now() < deadline) {
+    {
+      std::lock_guard lock(impl_->mutex);
+      p = impl_->bootloader_ports[index(port)];
+    }
+    if (p == nullptr) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      deadline - std::chrono::steady_clock::now());
+  return p != nullptr && p->wait_received(expected, std::max(left, std::chrono::milliseconds(0)));
 }
 
 void Board::unplug() {

@@ -24,6 +24,7 @@
 //   EXPECT_EQ(result.status, 0);
 //   EXPECT_TRUE(board.wait_received(zelkor::sim::PortId::terminal, "kind", 1s));
 
+#include "bootloader.h"
 #include "child.h"
 #include "firmware.h"
 #include "reply.h"
@@ -51,9 +52,10 @@ enum class Topology {
 
 struct BoardOptions {
   Topology topology = Topology::two_ports;
-  int extra_ttys = 0;            // unrelated platform ttys (no ID_BUS), enumerated last
-  bool default_firmware = false; // answer unscripted commands and stream CAN frames
-  FirmwareStyle style{};         // how the default firmware splits and paces its answers
+  int extra_ttys = 0;             // unrelated platform ttys (no ID_BUS), enumerated last
+  bool default_firmware = false;  // answer unscripted commands and stream CAN frames
+  FirmwareStyle style{};          // how the default firmware splits and paces its answers
+  BootloaderOptions bootloader{}; // the restart on "launch-bootloader"
 };
 
 class Board {
@@ -88,6 +90,12 @@ public:
   bool wait_received(PortId port, std::string_view expected, std::chrono::milliseconds max) const;
   // The line settings the program left on the port.
   [[nodiscard]] termios line_settings(PortId port) const;
+
+  // Every byte the program wrote to the bootloader's ports since it came back (see
+  // BootloaderOptions; still readable after unplug()), and a wait for it as wait_received does.
+  [[nodiscard]] std::string bootloader_received(PortId port) const;
+  bool wait_bootloader_received(PortId port, std::string_view expected,
+                                std::chrono::milliseconds max) const;
 
   // Removes the devices and hangs up the ports: an open port polls POLLHUP, reads end of
   // file and writes fail with EIO.

@@ -3,10 +3,13 @@
 #include <umockdev.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace zelkor::sim {
@@ -86,38 +89,89 @@ std::string Testbed::add_device(const std::string& subsystem, const std::string&
   return syspath;
 }
 
-TtyDevice Testbed::add_tty(const std::string& name, const std::string& parent) {
+TtyDevice Testbed::add_tty_record(const std::string& name, const std::string& parent,
+                                  bool with_node) {
   TtyDevice tty;
   tty.node = "/dev/" + name;
   tty.syspath = parent + "/tty/" + name;
-  // Only a device described as a record gets a pty behind its node.
-  auto record = "P: " + tty.syspath.substr(4) + "\nN: " + name +
+  // Only a device described as a record with an N: line gets a pty behind its node.
+  auto record = "P: " + tty.syspath.substr(4) + (with_node ? "\nN: " + name : "") +
                 "\nE: SUBSYSTEM=tty\nE: DEVNAME=" + tty.node +
                 "\nA: dev=166:" + std::to_string(next_minor_++) + "\n";
   GError* error = nullptr;
   if (!umockdev_testbed_add_from_string(bed_, record.c_str(), &error)) {
     fail("cannot add " + tty.node, error);
   }
+  return tty;
+}
+
+TtyDevice Testbed::add_tty(const std::string& name, const std::string& parent) {
+  TtyDevice tty = add_tty_record(name, parent, true);
   tty.master = umockdev_testbed_get_dev_fd(bed_, tty.node.c_str());
   // The master must not leak into the programs under test: a copy there keeps the port from
   // hanging up on unplug.
   fcntl(tty.master, F_SETFD, FD_CLOEXEC);
   masters_.push_back(tty.master);
 
-  auto* handler = umockdev_ioctl_base_new();
-  g_signal_connect(handler, "handle-ioctl", G_CALLBACK(pass_through), nullptr);
-  handlers_.push_back(handler);
-  if (!umockdev_testbed_attach_ioctl(bed_, tty.node.c_str(), handler, &error)) {
-    fail("cannot attach ioctl handler to " + tty.node, error);
-  }
-
+  attach_pass_through(tty.node);
   // The preload's isatty() answers 0 for a mapped pty whose device is not a console tty;
   // without the mapping it asks the real pty.
   std::error_code ignored;
-  auto pty = std::filesystem::read_symlink(root_ + tty.node, ignored).string();
-  std::ranges::replace(pty, '/', '_');
-  std::filesystem::remove(root_ + "/dev/.ptymap/" + pty, ignored);
+  forget_ptymap(std::filesystem::read_symlink(root_ + tty.node, ignored).string());
   return tty;
+}
+
+TtyDevice Testbed::add_tty_again(const std::string& name, const std::string& parent,
+                                 bool openable) {
+  // No N: line: umockdev would refuse the node name it still holds.
+  TtyDevice tty = add_tty_record(name, parent, false);
+  tty.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (tty.master < 0 || grantpt(tty.master) != 0 || unlockpt(tty.master) != 0) {
+    throw std::runtime_error("cannot open a pty for " + tty.node);
+  }
+  masters_.push_back(tty.master);
+  // Raw like the ptys umockdev makes: what the program writes arrives unchanged.
+  termios settings{};
+  tcgetattr(tty.master, &settings);
+  cfmakeraw(&settings);
+  tcsetattr(tty.master, TCSANOW, &settings);
+  set_openable(tty, openable);
+  // The handler of the node's first life is still attached to the name.
+  umockdev_testbed_detach_ioctl(bed_, tty.node.c_str(), nullptr);
+  attach_pass_through(tty.node);
+  return tty;
+}
+
+void Testbed::set_openable(const TtyDevice& tty, bool openable) {
+  std::array<char, 128> slave{};
+  ptsname_r(tty.master, slave.data(), slave.size());
+  // A pty number freed by an earlier port may still be in the map, which would make isatty() lie.
+  forget_ptymap(slave.data());
+  // Replaced in one rename: a program opening meanwhile finds the old link or the new one.
+  const std::string link = root_ + tty.node;
+  const std::string fresh = link + ".new";
+  std::error_code ignored;
+  std::filesystem::remove(fresh, ignored);
+  std::filesystem::create_symlink(openable ? std::string(slave.data()) : "/dev/pts/unopenable",
+                                  fresh);
+  std::filesystem::rename(fresh, link);
+}
+
+void Testbed::attach_pass_through(const std::string& node) {
+  auto* handler = umockdev_ioctl_base_new();
+  g_signal_connect(handler, "handle-ioctl", G_CALLBACK(pass_through), nullptr);
+  handlers_.push_back(handler);
+  GError* error = nullptr;
+  if (!umockdev_testbed_attach_ioctl(bed_, node.c_str(), handler, &error)) {
+    fail("cannot attach ioctl handler to " + node, error);
+  }
+}
+
+void Testbed::forget_ptymap(const std::string& slave) {
+  auto entry = slave;
+  std::ranges::replace(entry, '/', '_');
+  std::error_code ignored;
+  std::filesystem::remove(root_ + "/dev/.ptymap/" + entry, ignored);
 }
 
 void Testbed::set_property(const std::string& syspath, const std::string& name,

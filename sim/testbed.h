@@ -41,12 +41,23 @@ public:
   // come last, so a program enumerating meanwhile never sees a half-made port.
   TtyDevice add_tty(const std::string& name, const std::string& parent);
 
+  // A tty device under a node name this testbed used before (a device re-enumerating under its
+  // old names). umockdev keeps a removed node's name taken, so the node is made here: a symlink
+  // to the slave of a pty pair of our own, with the same ioctl pass-through as add_tty. While
+  // not `openable` the symlink leads nowhere: the device is listed but its node cannot be opened.
+  TtyDevice add_tty_again(const std::string& name, const std::string& parent, bool openable);
+  void set_openable(const TtyDevice& tty, bool openable);
+
   void set_property(const std::string& syspath, const std::string& name, const std::string& value);
   void remove_device(const std::string& syspath);
   // Closes the port's pty master: whoever has the node open sees a hang-up.
   void hang_up(const TtyDevice& tty);
 
 private:
+  TtyDevice add_tty_record(const std::string& name, const std::string& parent, bool with_node);
+  void attach_pass_through(const std::string& node);
+  void forget_ptymap(const std::string& slave);
+
   UMockdevTestbed* bed_ = nullptr;
   std::string root_;
   std::vector<UMockdevIoctlBase*> handlers_;

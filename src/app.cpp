@@ -29,6 +29,9 @@ std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
   if (auto o = grammar.raw.options()) {
     return cmds::raw::handler(std::move(*o), out);
   }
+  if (auto o = grammar.update.options()) {
+    return update::handler(std::move(*o), out);
+  }
   // The short help, its last line ended by one line break like every line of the page.
   out.write(cli::help(grammar.tree, grammar.tree.root(), cli::HelpForm::Short));
   return 0;

@@ -12,6 +12,7 @@
 #include "cmds/config_cli.h"
 #include "cmds/mcu_cli.h"
 #include "cmds/raw_cli.h"
+#include "update/update_cli.h"
 
 namespace zelkor {
 
@@ -27,6 +28,7 @@ struct Grammar {
   cmds::config::Cli config{tree};
   cmds::mcu::Cli op{tree};
   cmds::raw::Cli raw{tree};
+  update::Cli update{tree};
 };
 
 } // namespace zelkor

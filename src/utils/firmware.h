@@ -16,9 +16,11 @@
 // - A frame command on the CAN interface transmits the frame; the answer is only printed.
 // - Received CAN frames arrive one per read: identifier, space, data as hex digits, optional
 //   space-separated fields, two closing bytes.
-// - "launch-bootloader" restarts into the bootloader, which returns as the same USB device with
-//   two ports within about 7 s, takes "start", "erase", "flash" and then the raw image on its
-//   first port, and acknowledges nothing.
+// - "launch-bootloader" restarts into the bootloader: within about 2 s the ports leave the
+//   listing or come back as a new USB device (new bus and device numbers, often the same node
+//   names). The bootloader has two ports within about 7 s, takes "start", "erase", "flash" and
+//   then the raw image on its first port, and acknowledges nothing. A bootloader that is
+//   running already ignores "launch-bootloader".
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +30,8 @@ namespace zelkor::utils::firmware {
 inline constexpr std::uint16_t vendor_id = 0x1fc9;
 inline constexpr std::uint16_t product_id = 0x00a3;
 
-inline constexpr std::size_t can_port = 0;      // position in the port list
-inline constexpr std::size_t terminal_port = 1; // position in the port list
+inline constexpr std::size_t can_port = 0;        // position in the port list
+inline constexpr std::size_t terminal_port = 1;   // position in the port list
+inline constexpr std::size_t bootloader_port = 0; // position in the bootloader's port list
 
 } // namespace zelkor::utils::firmware

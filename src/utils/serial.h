@@ -20,6 +20,19 @@ using PortList = std::vector<std::string>;
 // Finds exactly two tty devices with the given USB identity, or one of three fixed texts.
 std::expected<PortList, std::string> get_ports(std::uint16_t vendor_id, std::uint16_t product_id);
 
+// A matching port and the USB device it belongs to. The device's bus and device numbers change
+// when it enumerates again (a restart), even when its ports come back under the same names.
+struct PortIdentity {
+  std::string node;
+  std::string busnum; // as sysfs gives them; empty when it does not
+  std::string devnum;
+  bool operator==(const PortIdentity&) const = default;
+};
+
+// Every tty device with the given USB identity, in enumeration order, however many there are
+// (none when udev cannot be asked).
+std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id);
+
 // A serial device held for exclusive use. Every read and write is bounded by the time-out;
 // destroying the port gives up the exclusive use and closes it.
 class Port {
@@ -37,6 +50,10 @@ public:
   // Writes every byte or fails: std::errc::timed_out when the device does not take them all
   // within the time-out (pending output is then discarded), another error for I/O failures.
   std::expected<void, std::error_code> write(std::string_view bytes);
+
+  // Waits until the device has sent everything written to it: std::errc::timed_out when that
+  // takes longer than the time-out, another error when the device fails or goes away.
+  std::expected<void, std::error_code> drain();
 
   // One read of at most buffer.size() bytes, waiting up to `wait_ms` for data (or for
   // `wake_fd`, when given, to become readable: std::errc::interrupted, as is a signal; or for

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <thread>
 #include <utility>
 
 #include "utils/serial.h"
@@ -181,6 +182,32 @@ std::expected<void, std::error_code> Port::write(std::string_view bytes) {
       return std::unexpected(last_error());
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+std::expected<void, std::error_code> Port::drain() {
+  // tcdrain alone could wait for ever on a device that stopped taking data, so the output
+  // queue is watched against the deadline first; tcdrain then only waits for the little a
+  // driver keeps beyond that queue.
+  constexpr auto pace = std::chrono::milliseconds(5);
+  const auto deadline = deadline_after(timeout_ms_);
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+      return std::unexpected(last_error());
+    }
+    if (queued == 0) {
+      break;
+    }
+    if (Clock::now() >= deadline) {
+      ::tcflush(fd_, TCOFLUSH);
+      return fail(std::errc::timed_out);
+    }
+    std::this_thread::sleep_for(pace);
+  }
+  if (::tcdrain(fd_) != 0) {
+    return std::unexpected(last_error());
   }
   return {};
 }

@@ -42,16 +42,17 @@ std::optional<std::string> matching_node(udev_device* device, std::uint16_t vend
   return std::string{node};
 }
 
-std::vector<std::string> matching_nodes(std::uint16_t vendor_id, std::uint16_t product_id) {
-  std::vector<std::string> nodes;
+// Calls `take(device, node)` for each matching tty device, in enumeration order.
+template <typename Take>
+void for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take) {
   const UdevPtr<udev> context{udev_new()};
   if (!context) {
-    return nodes;
+    return;
   }
   const UdevPtr<udev_enumerate> enumerate{udev_enumerate_new(context.get())};
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
-    return nodes;
+    return;
   }
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
@@ -59,18 +60,35 @@ std::vector<std::string> matching_nodes(std::uint16_t vendor_id, std::uint16_t p
         udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry))};
     if (device) {
       if (auto node = matching_node(device.get(), vendor_id, product_id)) {
-        nodes.push_back(std::move(*node));
+        take(device.get(), std::move(*node));
       }
     }
   }
-  return nodes;
+}
+
+std::string sysattr(udev_device* device, const char* name) {
+  const char* value = device == nullptr ? nullptr : udev_device_get_sysattr_value(device, name);
+  return value == nullptr ? std::string{} : std::string{value};
 }
 
 } // namespace
 
 // When udev cannot be asked at all, no port can be trusted: that reads as no match.
 std::expected<PortList, std::string> get_ports(std::uint16_t vendor_id, std::uint16_t product_id) {
-  return ports::judge_count(matching_nodes(vendor_id, product_id));
+  std::vector<std::string> nodes;
+  for_each_match(vendor_id, product_id,
+                 [&](udev_device*, std::string node) { nodes.push_back(std::move(node)); });
+  return ports::judge_count(std::move(nodes));
+}
+
+std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id) {
+  std::vector<PortIdentity> found;
+  for_each_match(vendor_id, product_id, [&](udev_device* device, std::string node) {
+    // Owned by `device`: not to be unreferenced here.
+    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+    found.push_back({std::move(node), sysattr(usb, "busnum"), sysattr(usb, "devnum")});
+  });
+  return found;
 }
 
 } // namespace zelkor::utils::serial

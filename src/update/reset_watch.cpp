@@ -1,0 +1,51 @@
+#include "update/reset_watch.h"
+
+#include <algorithm>
+
+namespace zelkor::update {
+namespace {
+
+utils::serial::PortList nodes_of(const std::vector<utils::serial::PortIdentity>& ports) {
+  utils::serial::PortList nodes;
+  for (const auto& port : ports) {
+    nodes.push_back(port.node);
+  }
+  return nodes;
+}
+
+} // namespace
+
+ResetWatch::ResetWatch(std::vector<utils::serial::PortIdentity> before, WaitLimits limits)
+    : before_(std::move(before)), limits_(limits) {}
+
+Verdict ResetWatch::observe(const std::vector<utils::serial::PortIdentity>& now,
+                            std::chrono::milliseconds elapsed) {
+  for (const auto& old : before_) {
+    if (std::ranges::none_of(now, [&](const auto& port) { return port.node == old.node; })) {
+      gone_.insert(old.node);
+    }
+  }
+  // Listed in another order is still the same firmware.
+  restarted_ = restarted_ || now.size() != before_.size() ||
+               std::ranges::any_of(now, [this](const auto& port) {
+                 return std::ranges::find(before_, port) == before_.end();
+               });
+  if (restarted_) {
+    if (now.size() == 2 &&
+        std::ranges::none_of(now, [this](const auto& port) { return is_firmware_port(port); })) {
+      return Ready{nodes_of(now)};
+    }
+  } else if (elapsed >= limits_.grace) {
+    return Ready{nodes_of(now)};
+  }
+  if (elapsed >= limits_.limit) {
+    return TimedOut{};
+  }
+  return KeepWaiting{};
+}
+
+bool ResetWatch::is_firmware_port(const utils::serial::PortIdentity& port) const {
+  return std::ranges::find(before_, port) != before_.end() && !gone_.contains(port.node);
+}
+
+} // namespace zelkor::update
