@@ -272,6 +272,13 @@ void Board::push(PortId port, std::string bytes) {
   }
 }
 
+void Board::pour(PortId port, std::size_t count) {
+  std::lock_guard lock(impl_->mutex);
+  if (auto* p = impl_->port(port)) {
+    p->pour(count);
+  }
+}
+
 std::string Board::received(PortId port) const {
   std::lock_guard lock(impl_->mutex);
   auto* p = impl_->port(port);

@@ -80,6 +80,9 @@ public:
   void stop_reading(PortId port, bool stopped); // the program's writes back up
   // Sends the frames in turn, one every `interval`, for ever; no frames stops it.
   void stream(PortId port, std::vector<std::string> frames, std::chrono::milliseconds interval);
+  // Sends numbered_frame(0), (1), ... up to `count` frames in all (continuing the numbering on
+  // a later call), as fast as the program reads them, in writes that split frames anywhere.
+  void pour(PortId port, std::size_t count);
   // Writes the bytes now; unread ones wait in the port for the next program that opens it.
   void push(PortId port, std::string bytes);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <fmt/format.h>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -130,6 +131,10 @@ Fallback default_firmware(PortId port, FirmwareStyle style) {
 
 std::vector<std::string> default_can_frames() {
   return {"123 11223344\r\n", "7FF 0102030405060708\r\n", "1A 00\r\n"};
+}
+
+std::string numbered_frame(std::size_t index) {
+  return fmt::format("{:X} {:016X}\r\n", index % 0x800, index);
 }
 
 } // namespace zelkor::sim

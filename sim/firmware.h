@@ -5,6 +5,7 @@
 #include "reply.h"
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ Fallback default_firmware(PortId port, FirmwareStyle style);
 // The traffic the CAN port sends unasked, and how often.
 std::vector<std::string> default_can_frames();
 inline constexpr std::chrono::milliseconds default_can_interval{500};
+
+// Frame text number `index` of a pour: identifier index % 0x800, data the index in 16 hex
+// digits, so a reader can tell a lost or garbled frame from the rest.
+std::string numbered_frame(std::size_t index);
 
 // Cuts `text` into at most `pieces` nearly equal chunks (at least one).
 std::vector<std::string> split(const std::string& text, int pieces);

@@ -1,6 +1,8 @@
 // zelkor-sim: runs a program against a simulated board with the default firmware.
 //   zelkor-sim [--topology NAME] [--extra-ttys N] [--slow MS] [--chunks N] [--silent]
-//              -- PROGRAM [ARGS...]
+//              [--pour N] -- PROGRAM [ARGS...]
+// With --pour the CAN port sends nothing on its own; each SIGUSR1 to zelkor-sim then pours N
+// numbered frames on it as fast as the program reads them (a throughput benchmark's source).
 // Exits with the program's status; stdin, stdout and stderr are the program's own.
 
 #include "board.h"
@@ -34,12 +36,13 @@ constexpr std::array<std::pair<std::string_view, Topology>, 7> topologies{{
 
 constexpr std::string_view usage =
     "usage: zelkor-sim [--topology NAME] [--extra-ttys N] [--slow MS] [--chunks N] [--silent]\n"
-    "                  -- PROGRAM [ARGS...]\n"
+    "                  [--pour N] -- PROGRAM [ARGS...]\n"
     "topologies: two_ports none one_port three_ports foreign_vendor non_usb bad_vendor_id\n";
 
 struct Options {
   zelkor::sim::BoardOptions board{.default_firmware = true};
   bool silent = false;
+  int pour = 0; // frames per SIGUSR1; 0: no pouring
   std::vector<std::string> program;
 };
 
@@ -62,12 +65,13 @@ std::optional<int> number(const char* text) {
 }
 
 std::optional<Options> parse(int argc, char** argv) {
-  static const std::array<option, 7> long_options{{
+  static const std::array<option, 8> long_options{{
       {"topology", required_argument, nullptr, 't'},
       {"extra-ttys", required_argument, nullptr, 'x'},
       {"slow", required_argument, nullptr, 's'},
       {"chunks", required_argument, nullptr, 'c'},
       {"silent", no_argument, nullptr, 'q'},
+      {"pour", required_argument, nullptr, 'p'},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   }};
@@ -90,6 +94,7 @@ std::optional<Options> parse(int argc, char** argv) {
     case 'x':
     case 's':
     case 'c':
+    case 'p':
       value = number(optarg);
       break;
     default:
@@ -100,6 +105,8 @@ std::optional<Options> parse(int argc, char** argv) {
     }
     if (opt == 'x') {
       options.board.extra_ttys = *value;
+    } else if (opt == 'p') {
+      options.pour = *value;
     } else if (opt == 's') {
       options.board.style.pause = std::chrono::milliseconds(*value);
     } else {
@@ -113,13 +120,17 @@ std::optional<Options> parse(int argc, char** argv) {
   return options;
 }
 
-// Passes signals on until the program ends; returns its status.
-int run_to_end(zelkor::sim::Child& child, int signals) {
+// Passes signals on until the program ends (SIGUSR1 pours frames instead); returns its status.
+int run_to_end(zelkor::sim::Board& board, int pour, zelkor::sim::Child& child, int signals) {
   while (!child.wait_exit(std::chrono::milliseconds(0))) {
     pollfd ready{signals, POLLIN, 0};
     poll(&ready, 1, 50);
     signalfd_siginfo info{};
     while (read(signals, &info, sizeof info) == sizeof info) {
+      if (info.ssi_signo == SIGUSR1) {
+        board.pour(zelkor::sim::PortId::can, static_cast<std::size_t>(pour));
+        continue;
+      }
       // The terminal already sent Ctrl-C and its kin to the program itself.
       if (info.ssi_code != SI_KERNEL) {
         child.signal(static_cast<int>(info.ssi_signo));
@@ -136,8 +147,11 @@ int run(const Options& options, int signals) {
       board.set_silent(zelkor::sim::PortId::can, true);
       board.set_silent(zelkor::sim::PortId::terminal, true);
     }
+    if (options.pour > 0) {
+      board.stream(zelkor::sim::PortId::can, {}, std::chrono::milliseconds(0));
+    }
     auto child = board.spawn(options.program, false);
-    return run_to_end(child, signals);
+    return run_to_end(board, options.pour, child, signals);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "zelkor-sim: %s\n", error.what());
     return 127;
@@ -158,6 +172,9 @@ int main(int argc, char** argv) {
   sigemptyset(&forwarded);
   for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     sigaddset(&forwarded, number);
+  }
+  if (options->pour > 0) {
+    sigaddset(&forwarded, SIGUSR1);
   }
   pthread_sigmask(SIG_BLOCK, &forwarded, nullptr);
   int signals = signalfd(-1, &forwarded, SFD_CLOEXEC | SFD_NONBLOCK);

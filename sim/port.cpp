@@ -1,5 +1,7 @@
 #include "port.h"
 
+#include "firmware.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -22,6 +24,9 @@ constexpr auto burst_gap = 2ms;
 // us on the next open, this bounds the wait should the watch miss it.
 constexpr auto hangup_recheck = 250ms;
 constexpr std::string_view flood_text = "7FF 0011223344556677\r\n";
+// Poured frames go out in writes of this size: prime, so frames and their line ends are split
+// at every possible place.
+constexpr std::size_t pour_piece = 1021;
 
 int millis_until(std::chrono::steady_clock::time_point deadline,
                  std::chrono::steady_clock::time_point now) {
@@ -110,6 +115,14 @@ void Port::push(std::string bytes) {
   send_due(Clock::now());
 }
 
+void Port::pour(std::size_t count) {
+  {
+    std::lock_guard lock(mutex_);
+    pour_left_ += count;
+  }
+  wake();
+}
+
 std::string Port::received() const {
   std::lock_guard lock(mutex_);
   return received_;
@@ -138,6 +151,7 @@ void Port::run(std::stop_token stop) {
       send_due(now);
       send_stream(now);
       send_flood();
+      send_pour();
     }
     wait(next_deadline(Clock::now()));
   }
@@ -168,7 +182,7 @@ void Port::wait(Clock::time_point deadline) {
     if (reading_) {
       events |= POLLIN;
     }
-    if (flooding_ || (!outgoing_.empty() && outgoing_.front().due <= Clock::now())) {
+    if (flooding_ || pouring() || (!outgoing_.empty() && outgoing_.front().due <= Clock::now())) {
       events |= POLLOUT;
     }
   }
@@ -283,6 +297,20 @@ void Port::send_flood() {
   }
   outgoing_.push_back({Clock::now(), std::move(block)});
   send_due(Clock::now());
+}
+
+// As fast as the pty takes them: the next piece only once the last one is written whole.
+void Port::send_pour() {
+  while (pouring() && outgoing_.empty()) {
+    while (pour_text_.size() < pour_piece && pour_left_ > 0) {
+      pour_text_ += numbered_frame(pour_next_++);
+      --pour_left_;
+    }
+    const std::size_t size = std::min(pour_piece, pour_text_.size());
+    outgoing_.push_back({Clock::now(), pour_text_.substr(0, size)});
+    pour_text_.erase(0, size);
+    send_due(Clock::now());
+  }
 }
 
 } // namespace zelkor::sim

@@ -32,6 +32,7 @@ public:
   void stop_reading(bool stopped);
   void stream(std::vector<std::string> frames, std::chrono::milliseconds interval);
   void push(std::string bytes);
+  void pour(std::size_t count);
 
   [[nodiscard]] std::string received() const;
   bool wait_received(std::string_view expected, std::chrono::milliseconds max) const;
@@ -54,6 +55,8 @@ private:
   void send_due(Clock::time_point now);
   void send_stream(Clock::time_point now);
   void send_flood();
+  void send_pour();
+  [[nodiscard]] bool pouring() const { return pour_left_ > 0 || !pour_text_.empty(); }
   [[nodiscard]] Clock::time_point next_deadline(Clock::time_point now) const;
   void wait(Clock::time_point deadline);
   void schedule(const Reply& reply);
@@ -76,6 +79,9 @@ private:
   std::size_t next_frame_ = 0;
   Clock::time_point frame_due_;
   std::deque<Output> outgoing_;
+  std::size_t pour_left_ = 0;
+  std::size_t pour_next_ = 0;
+  std::string pour_text_; // made but not yet handed to the pty
 
   // Owned by the port's thread.
   std::string burst_;

@@ -29,6 +29,9 @@ std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
   if (auto o = grammar.raw.options()) {
     return cmds::raw::handler(std::move(*o), out);
   }
+  if (auto o = grammar.can.options()) {
+    return can::handler(std::move(*o), out);
+  }
   if (auto o = grammar.update.options()) {
     return update::handler(std::move(*o), out);
   }

@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "can/can_cli.h"
 #include "cli/tree.h"
 #include "cmds/config_cli.h"
 #include "cmds/mcu_cli.h"
@@ -28,6 +29,7 @@ struct Grammar {
   cmds::config::Cli config{tree};
   cmds::mcu::Cli op{tree};
   cmds::raw::Cli raw{tree};
+  can::Cli can{tree};
   update::Cli update{tree};
 };
 

@@ -134,4 +134,8 @@ CLI::Option* u64(CLI::Option* option) {
   return unsigned_number(option, std::numeric_limits<std::uint64_t>::max(), "u64");
 }
 
+CLI::Option* u8(CLI::Option* option) {
+  return unsigned_number(option, std::numeric_limits<std::uint8_t>::max(), "u8");
+}
+
 } // namespace zelkor::cli

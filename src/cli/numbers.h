@@ -25,5 +25,6 @@ std::expected<float, std::string> parse_f32(std::string_view text);
 
 // Restrict `option` to what the parsers above accept, refusing anything else with the reason.
 CLI::Option* u64(CLI::Option* option);
+CLI::Option* u8(CLI::Option* option);
 
 } // namespace zelkor::cli

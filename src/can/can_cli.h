@@ -1,0 +1,54 @@
+#pragma once
+// The `can` grammar.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "can/can.h"
+#include "cli/tree.h"
+
+namespace zelkor::can {
+
+// Adds `can`, `send` and `dump` to the tree and binds their values to members, so it must not
+// move after construction.
+class Cli {
+public:
+  explicit Cli(cli::Tree& tree);
+  Cli(const Cli&) = delete;
+  Cli& operator=(const Cli&) = delete;
+
+  // Set when `can` was chosen on the command line.
+  [[nodiscard]] std::optional<Action> options() const;
+
+private:
+  void add_send(cli::Tree& tree);
+  void add_dump(cli::Tree& tree);
+  [[nodiscard]] Send send_values() const;
+  [[nodiscard]] Dump dump_values() const;
+
+  CLI::App* can_;
+  CLI::App* send_ = nullptr;
+  CLI::App* dump_ = nullptr;
+  CLI::Option* baudrate_option_;
+  std::string baudrate_;
+  bool nocheck_ = false;
+
+  std::string identifier_;
+  CLI::Option* data_option_ = nullptr;
+  std::string data_;
+  CLI::Option* length_option_ = nullptr;
+  std::uint64_t length_ = 0;
+  bool extended_ = false;
+  bool remote_ = false;
+
+  CLI::Option* filter_option_ = nullptr;
+  bool delta_ = false;
+  CLI::Option* output_option_ = nullptr;
+  std::string output_;
+  bool csv_ = false;
+};
+
+} // namespace zelkor::can

@@ -1,0 +1,78 @@
+#include "can/dump_text.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <iterator>
+
+#include <fmt/format.h>
+
+namespace zelkor::can::listen {
+namespace {
+
+constexpr std::size_t id_width = 8;
+constexpr std::size_t data_width = 16;
+constexpr std::size_t delta_width = 16;
+
+std::size_t character_count(std::string_view text) {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+} // namespace
+
+std::string header(Layout layout) {
+  if (layout.csv) {
+    return layout.delta ? "id,len,data,delta\n" : "id,len,data\n";
+  }
+  std::string line;
+  append_right_aligned(line, "id", id_width);
+  line += " [l] ";
+  append_right_aligned(line, "data", data_width);
+  if (layout.delta) {
+    line += ' ';
+    append_right_aligned(line, "delta", delta_width);
+  }
+  line += '\n';
+  return line;
+}
+
+void append_line(std::string& lines, Frame frame, float delta, Layout layout) {
+  const std::size_t length = frame.data.size() / 2;
+  if (layout.csv) {
+    fmt::format_to(std::back_inserter(lines), "{},{},{}", frame.id, length, frame.data);
+    if (layout.delta) {
+      lines += ',';
+      lines += shortest_decimal(delta);
+    }
+  } else {
+    append_right_aligned(lines, frame.id, id_width);
+    fmt::format_to(std::back_inserter(lines), " [{}] ", length);
+    append_right_aligned(lines, frame.data, data_width);
+    if (layout.delta) {
+      fmt::format_to(std::back_inserter(lines), " {:>{}.6f}", delta, delta_width);
+    }
+  }
+  lines += '\n';
+}
+
+void append_right_aligned(std::string& lines, std::string_view text, std::size_t width) {
+  const std::size_t characters = character_count(text);
+  if (characters < width) {
+    lines.append(width - characters, ' ');
+  }
+  lines.append(text);
+}
+
+std::string shortest_decimal(float seconds) {
+  std::array<char, 64> text{}; // the longest fixed float (FLT_MAX) has 39 digits
+  const auto [end, ec] =
+      std::to_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
+  return {text.data(), ec == std::errc{} ? end : text.data()};
+}
+
+bool keeps(std::span<const std::string> filter, std::string_view id) {
+  return filter.empty() || std::ranges::find(filter, id) != filter.end();
+}
+
+} // namespace zelkor::can::listen

@@ -1,0 +1,32 @@
+#include "can/send.h"
+
+#include "can/send_text.h"
+#include "utils/zlkr.h"
+
+namespace zelkor::can::send {
+namespace {
+
+// The controller acknowledges at once, if at all; a busy bus cannot stretch the answer past the
+// link's overall limit.
+constexpr std::uint64_t answer_timeout_ms = 1;
+
+} // namespace
+
+std::uint8_t can_message(std::string identifier, std::optional<std::string> data,
+                         std::optional<std::uint8_t> length, bool extended, bool remote,
+                         utils::output::Sink& out) {
+  auto command = frame_command(identifier, data, length, extended, remote);
+  if (!command) {
+    out.line(command.error());
+    return 1;
+  }
+  const auto answer = utils::zlkr::do_command("can", std::move(*command), answer_timeout_ms);
+  if (!answer) {
+    out.print("Failed to send {} frame: {}\n", remote ? "remote" : "data", answer.error());
+    return 1;
+  }
+  out.line(*answer);
+  return 0;
+}
+
+} // namespace zelkor::can::send

@@ -1,0 +1,28 @@
+#pragma once
+// The frame command that asks the controller to transmit one frame ("std 123 4 11223344 data",
+// "ext 1ABCDEF0 remote"), built from the user's texts after the checks that keep a malformed
+// frame off the bus.
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelkor::can::send {
+
+// `text` without any number of leading "0x" (lower-case x only).
+std::string_view without_prefix(std::string_view text);
+
+// Whether `text` is an optional "+" and at least one hexadecimal digit, with a value that fits
+// in `bits` unsigned bits (leading zeros do not count).
+bool is_hex_number(std::string_view text, unsigned bits);
+
+// The frame command, or the message that tells the user what is wrong with the frame. The
+// identifier and data go out as typed, less their "0x" prefixes: never re-formatted.
+std::expected<std::string, std::string_view> frame_command(std::string_view identifier,
+                                                           const std::optional<std::string>& data,
+                                                           std::optional<std::uint8_t> length,
+                                                           bool extended, bool remote);
+
+} // namespace zelkor::can::send

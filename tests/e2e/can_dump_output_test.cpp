@@ -1,0 +1,133 @@
+// `can dump` into a file: created or emptied, mode 0644 less the umask, a clear refusal when it
+// cannot be opened, and a failed write reported.
+#include "can_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace zelkor::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class CanDumpOutput : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "zelkor-dump-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs a dump into `file` with `args` before it, sends two frames, waits for them in the
+  // file and stops it; gives its result.
+  Board::Result dump_into(Board& board, const fs::path& file, Args args) {
+    args.push_back(file.string());
+    auto child = start_dump(board, args);
+    board.push(PortId::can, "123 11\r\n7FF 2222\r\n555 33\r\n");
+    const bool written = eventually(
+        [&] { return std::ranges::count(contents(file), '\n') >= lines_expected_; }, shown_within);
+    EXPECT_TRUE(written) << contents(file);
+    child.signal(SIGINT);
+    return child.wait(exits_within);
+  }
+
+  fs::path dir_;
+  long lines_expected_ = 4;
+};
+
+TEST_F(CanDumpOutput, AfterTheFilterListAndDashes) {
+  Board board;
+  const auto file = dir_ / "messages.csv";
+  lines_expected_ = 3;
+  const auto result = dump_into(board, file, {"-c", "-f", "123", "7FF", "--"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(contents(file), "id,len,data\n123,1,11\n7FF,2,2222\n");
+}
+
+// A shorter dump must not leave the tail of an older file behind.
+TEST_F(CanDumpOutput, EmptiesAnOlderLongerFile) {
+  Board board;
+  const auto file = dir_ / "old.txt";
+  std::ofstream(file) << std::string(10'000, 'x') << "\n";
+  const auto result = dump_into(board, file, {"-c"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(contents(file), "id,len,data\n123,1,11\n7FF,2,2222\n555,1,33\n");
+}
+
+TEST_F(CanDumpOutput, CreatedWithMode0644LessTheUmask) {
+  for (const mode_t mask : {mode_t{022}, mode_t{027}, mode_t{077}}) {
+    Board board;
+    const auto file = dir_ / ("umask" + std::to_string(mask));
+    const mode_t previous = umask(mask); // inherited by the program started next
+    auto child = start_dump(board, {file.string()});
+    umask(previous);
+    EXPECT_TRUE(eventually([&] { return !contents(file).empty(); }, shown_within));
+    child.signal(SIGINT);
+    EXPECT_EQ(child.wait(exits_within).status, 0);
+    struct stat info {};
+    ASSERT_EQ(stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644 & ~mask) << "umask " << mask;
+  }
+}
+
+// The path is the user's bytes, UTF-8 or not.
+TEST_F(CanDumpOutput, PathIsTakenAsBytes) {
+  Board board;
+  const auto file = dir_ / "caf\xe9.csv";
+  const auto result = dump_into(board, file, {"-c"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(contents(file), "id,len,data\n123,1,11\n7FF,2,2222\n555,1,33\n");
+}
+
+// Nothing is written, the message names the path and the reason, and the CAN port is free again.
+TEST_F(CanDumpOutput, UnopenablePathIsRefused) {
+  Board board;
+  const auto file = dir_ / "missing" / "out.csv";
+  const auto result = zelkor(board, {"can", "-n", "dump", file.string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "Could not open output file " + file.string() + ": No such file or directory\n");
+  EXPECT_FALSE(fs::exists(file));
+  const auto next = zelkor(board, {"can", "-n", "send", "123", "11"});
+  EXPECT_EQ(next.status, 0) << next.out;
+}
+
+TEST_F(CanDumpOutput, FailedWriteIsReported) {
+  Board board;
+  const auto result = zelkor(board, {"can", "-n", "dump", "/dev/full"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "zelkor: cannot write to /dev/full: No space left on device\n");
+}
+
+// An unplugged board: the file keeps every frame, standard output gets the two line breaks.
+TEST_F(CanDumpOutput, UnplugKeepsTheFramesInTheFile) {
+  Board board;
+  const auto file = dir_ / "unplug.csv";
+  auto child = start_dump(board, {"-c", file.string()});
+  board.push(PortId::can, "1 11\r\n");
+  EXPECT_TRUE(eventually([&] { return contents(file) == "id,len,data\n1,1,11\n"; }, shown_within));
+  board.unplug();
+  const auto result = child.wait(exits_within);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "\n\n");
+  EXPECT_EQ(contents(file), "id,len,data\n1,1,11\n");
+}
+
+} // namespace
+} // namespace zelkor::e2e
