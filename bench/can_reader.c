@@ -4,6 +4,7 @@
  * simulated board. Ends on Ctrl-C (the default action) or when the port fails. */
 #include <fcntl.h>
 #include <libudev.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/file.h>
@@ -63,6 +64,8 @@ static size_t csv_line(const char* text, size_t size, char* out) {
 }
 
 int main(void) {
+  /* A background job of a script starts with Ctrl-C ignored; it must end this reader. */
+  signal(SIGINT, SIG_DFL);
   char path[256];
   if (find_can_port(path, sizeof path) != 0) {
     return 1;
