@@ -97,11 +97,17 @@ End dump(utils::serial::Port& port, const utils::ctrlc::Watch& watch, Lines& lin
          utils::output::Sink& sink) {
   std::array<char, read_size> buffer{};
   while (watch.running()) {
-    const auto count =
-        port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(), watch.wake_fd());
+    // Waiting on the port, on Ctrl-C and on the output's reader together: no CPU while the bus
+    // is quiet, and Ctrl-C or a reader that went away (`| head`) ends the dump at once.
+    const auto count = port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(),
+                                      watch.wake_fd(), sink.fd());
     if (!count) {
       if (count.error() == std::errc::interrupted || count.error() == std::errc::timed_out) {
         continue; // Ctrl-C (the loop ends) or a signal: neither is a port error
+      }
+      if (count.error() == std::errc::broken_pipe) {
+        sink.reader_gone(); // recorded as a failed write
+        return End::output_failed;
       }
       return End::port_failed;
     }

@@ -129,5 +129,39 @@ TEST_F(CanDumpOutput, UnplugKeepsTheFramesInTheFile) {
   EXPECT_EQ(contents(file), "id,len,data\n1,1,11\n");
 }
 
+// Standard output that cannot be written: a full device fails at the header with the reason on
+// standard error; a reader already gone ends the dump at once, quietly. Either way the status
+// is 1 and the CAN port is free again.
+TEST(CanDumpStdout, UnwritableOutputEndsTheDump) {
+  const struct {
+    const char* where;
+    const char* err;
+  } cases[] = {
+      {"full", "zelkor: cannot write output: No space left on device\n"},
+      {"closed-pipe", ""},
+  };
+  for (const auto& c : cases) {
+    Board board;
+    const auto result =
+        board.run({WITH_STDOUT_BINARY, c.where, ZELKOR_BINARY, "can", "-n", "dump"}, 10s);
+    EXPECT_EQ(result.status, 1) << c.where;
+    EXPECT_EQ(result.err, c.err) << c.where;
+    EXPECT_EQ(zelkor(board, {"can", "-n", "send", "123", "11"}).status, 0) << c.where;
+  }
+}
+
+// `zelkor can dump | head -c 5`: the dump ends once its reader leaves, without waiting for the
+// next frame. A dump that stays is ended by timeout(1) ("status 124").
+TEST(CanDumpStdout, ReaderThatLeavesEndsItAtOnce) {
+  Board board;
+  auto child = board.spawn(
+      {"sh", "-c", R"({ timeout 15 "$0" can -n dump -c; echo "status $?" >&2; } | head -c 12)",
+       ZELKOR_BINARY});
+  const auto result = child.wait(10s);
+  EXPECT_EQ(result.out, "id,len,data\n");
+  EXPECT_EQ(result.err, "status 1\n");
+  EXPECT_EQ(result.status, 0);
+}
+
 } // namespace
 } // namespace zelkor::e2e
