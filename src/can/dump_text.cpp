@@ -38,16 +38,19 @@ std::string header(Layout layout) {
 }
 
 void append_line(std::string& lines, Frame frame, float delta, Layout layout) {
-  const std::size_t length = frame.data.size() / 2;
+  // Appended piece by piece: this runs for every frame of a busy bus.
+  std::array<char, 24> length{}; // any size_t
+  const auto length_end =
+      std::to_chars(length.data(), length.data() + length.size(), frame.data.size() / 2).ptr;
+  const std::string_view length_text(length.data(), length_end);
   if (layout.csv) {
-    fmt::format_to(std::back_inserter(lines), "{},{},{}", frame.id, length, frame.data);
+    lines.append(frame.id).append(1, ',').append(length_text).append(1, ',').append(frame.data);
     if (layout.delta) {
-      lines += ',';
-      lines += shortest_decimal(delta);
+      lines.append(1, ',').append(shortest_decimal(delta));
     }
   } else {
     append_right_aligned(lines, frame.id, id_width);
-    fmt::format_to(std::back_inserter(lines), " [{}] ", length);
+    lines.append(" [").append(length_text).append("] ");
     append_right_aligned(lines, frame.data, data_width);
     if (layout.delta) {
       fmt::format_to(std::back_inserter(lines), " {:>{}.6f}", delta, delta_width);
