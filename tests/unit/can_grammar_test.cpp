@@ -185,6 +185,20 @@ TEST(CanGrammar, ActionsCarryTheVersion) {
   }
 }
 
+// `text` with every run of spaces and line breaks as one space: help pages wrap long texts.
+std::string words(const std::string& text) {
+  std::string joined;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\n';
+    if (!blank) {
+      joined += c;
+    } else if (!joined.empty() && joined.back() != ' ') {
+      joined += ' ';
+    }
+  }
+  return joined;
+}
+
 // Each text appears word for word on the page it belongs to; long texts only on the long page.
 TEST(CanGrammar, HelpTexts) {
   const struct {
@@ -246,10 +260,10 @@ TEST(CanGrammar, HelpTexts) {
     const auto line = testing::PrintToString(c.args);
     EXPECT_EQ(parsed.answered, std::optional<std::uint8_t>(0)) << line;
     for (const auto& text : c.present) {
-      EXPECT_THAT(parsed.out, HasSubstr(text)) << line;
+      EXPECT_THAT(words(parsed.out), HasSubstr(words(text))) << line;
     }
     for (const auto& text : c.absent) {
-      EXPECT_THAT(parsed.out, testing::Not(HasSubstr(text))) << line;
+      EXPECT_THAT(words(parsed.out), testing::Not(HasSubstr(text))) << line;
     }
   }
 }

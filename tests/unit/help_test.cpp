@@ -102,7 +102,11 @@ TEST(HelpPages, CarryEveryTextOfTheTree) {
         continue;
       }
       EXPECT_THAT(short_page, HasSubstr("  " + option->get_description())) << where;
-      EXPECT_THAT(long_page, HasSubstr("  " + tree.long_help(*option))) << where;
+      // A long help of several paragraphs is indented to its column line by line.
+      std::istringstream paragraphs(tree.long_help(*option));
+      for (std::string line; std::getline(paragraphs, line);) {
+        EXPECT_THAT(long_page, HasSubstr(line.empty() ? "\n\n" : "  " + line)) << where;
+      }
     }
   });
 }
