@@ -330,7 +330,8 @@ TEST(RawGrammar, ValuesReachTheHandler) {
 TEST(OpGrammar, ShortOptionsTakeTheTextAfterTheEqualsSign) {
   Grammar grammar;
   std::ostringstream out, err;
-  auto argv = argv_of({"op", "can-message", "-i=123", "-d=11"});
+  const std::vector<std::string> args = {"op", "can-message", "-i=123", "-d=11"};
+  auto argv = argv_of(args); // points into `args`, which must outlive the parse
   ASSERT_EQ(cli::parse(grammar.tree, argv, out, err), std::nullopt) << err.str();
   auto command = grammar.op.options();
   ASSERT_TRUE(command);
