@@ -18,12 +18,7 @@ std::expected<void, std::string> check_command_field(std::string_view value) {
 }
 
 CLI::Option* command_field(CLI::Option* option) {
-  return option->check(CLI::Validator(
-      [](const std::string& value) {
-        const auto checked = check_command_field(value);
-        return checked ? std::string{} : checked.error();
-      },
-      "TEXT"));
+  return checked(option, check_command_field);
 }
 
 } // namespace zelkor::cli

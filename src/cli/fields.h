@@ -7,6 +7,7 @@
 #include <expected>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
@@ -14,6 +15,18 @@ namespace zelkor::cli {
 
 // Nothing when `value` can stand as one word of a command, or the reason it cannot.
 std::expected<void, std::string> check_command_field(std::string_view value);
+
+// Refuses, while parsing, every value of `option` for which `check` gives an error, with that
+// error as the reason. `check` returns a std::expected; `type` names the value in CLI11's terms.
+template <typename Check>
+CLI::Option* checked(CLI::Option* option, Check check, std::string type = "TEXT") {
+  return option->check(CLI::Validator(
+      [check](const std::string& value) {
+        const auto result = check(value);
+        return result ? std::string{} : std::string(result.error());
+      },
+      std::move(type)));
+}
 
 // Refuses, while parsing, any value of `option` that check_command_field refuses.
 CLI::Option* command_field(CLI::Option* option);

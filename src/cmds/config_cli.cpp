@@ -13,14 +13,6 @@ namespace {
 
 constexpr std::array<std::string_view, 4> user_configs = {"1", "2", "3", "4"};
 
-CLI::Validator enable_check() {
-  return {[](const std::string& value) {
-            const auto parsed = parse_enable(value);
-            return parsed ? std::string{} : parsed.error();
-          },
-          ""};
-}
-
 CLI::Option* add_argument(cli::Tree& tree, CLI::App& command, const ParameterInfo& info,
                           std::string& bound) {
   switch (info.kind) {
@@ -28,7 +20,8 @@ CLI::Option* add_argument(cli::Tree& tree, CLI::App& command, const ParameterInf
     // The fixed message comes first; the choices after it never refuse anything it let through,
     // and give completion its words.
     return tree.choices(
-        command.add_option("enable", bound, std::string(info.argument_help))->check(enable_check()),
+        cli::checked(command.add_option("enable", bound, std::string(info.argument_help)),
+                     parse_enable, ""),
         info.values);
   case Kind::value: {
     CLI::Option* option = command.add_option("value", bound, std::string(info.argument_help));

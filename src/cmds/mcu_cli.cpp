@@ -16,14 +16,6 @@ constexpr std::array<std::string_view, 4> leds = {"1", "2", "3", "4"};
 constexpr std::array<std::string_view, 2> states = {"0", "1"};
 constexpr std::array<std::string_view, 4> user_configs = {"1", "2", "3", "4"};
 
-CLI::Validator reference_check() {
-  return {[](const std::string& value) {
-            const auto parsed = parse_reference(value);
-            return parsed ? std::string{} : parsed.error();
-          },
-          "FLOAT"};
-}
-
 std::uint8_t small_number(const std::string& text) {
   return static_cast<std::uint8_t>(std::stoul(text)); // already one of a fixed list of digits
 }
@@ -83,11 +75,11 @@ Cli::Cli(cli::Tree& tree) {
                        "Set this configuration to be loaded as default on reboot");
 
   auto& cal_voltage = *operations_.at(Commands(CalVoltage{}).index());
-  cal_voltage
-      .add_option("-r,--reference", reference_,
-                  "Reference voltage, as measured at the system input")
-      ->required()
-      ->check(reference_check());
+  cli::checked(cal_voltage
+                   .add_option("-r,--reference", reference_,
+                               "Reference voltage, as measured at the system input")
+                   ->required(),
+               parse_reference, "FLOAT");
 }
 
 std::optional<Commands> Cli::options() const {
