@@ -3,11 +3,8 @@
 #include <fcntl.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <expected>
 #include <system_error>
-
-#include <fmt/format.h>
 
 #include "can/dump_text.h"
 #include "can/lines.h"
@@ -31,16 +28,9 @@ std::expected<utils::output::Sink, std::string> open_output(const std::filesyste
   utils::UniqueFd fd{
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644)};
   if (!fd.valid()) {
-    return std::unexpected(fmt::format("Could not open output file {}: {}", path.native(),
-                                       std::generic_category().message(errno)));
+    return std::unexpected(cannot_open(path, std::error_code(errno, std::generic_category())));
   }
   return utils::output::Sink(std::move(fd));
-}
-
-// A file the dump cannot write to is named; standard output's own failures are reported once
-// the handler returns.
-void report_failed_file(const std::filesystem::path& path, const utils::output::Sink& file) {
-  fmt::print(stderr, "zelkor: cannot write to {}: {}\n", path.native(), file.error().message());
 }
 
 } // namespace
@@ -83,8 +73,9 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     out.write("\n\n");
     return 1;
   case utils::listen::End::output_failed:
+    // Standard output's own failures are reported once the handler returns.
     if (file) {
-      report_failed_file(*output, *file);
+      out.line(cannot_write(*output, file->error()));
     }
     return 1;
   }
