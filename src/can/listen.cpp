@@ -128,9 +128,7 @@ void report_failed_file(const std::filesystem::path& path, const utils::output::
 
 } // namespace
 
-std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
-                     std::optional<std::filesystem::path> output, bool csv,
-                     utils::output::Sink& out) {
+std::uint8_t can_bus(Dump options, utils::output::Sink& out) {
   auto port = utils::zlkr::interface("can", claim_timeout_ms);
   if (!port) {
     out.line(port.error());
@@ -138,8 +136,8 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
   }
   const utils::ctrlc::Watch watch;
   std::optional<utils::output::Sink> file;
-  if (output) {
-    auto opened = open_output(*output);
+  if (options.output) {
+    auto opened = open_output(*options.output);
     if (!opened) {
       out.line(opened.error());
       return 1;
@@ -147,10 +145,10 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     file.emplace(std::move(*opened));
   }
   utils::output::Sink& sink = file ? *file : out;
-  const Layout layout{.csv = csv, .delta = delta};
+  const Layout layout{.csv = options.csv, .delta = options.delta};
   End end = End::output_failed;
   if (sink.write(header(layout))) {
-    Lines lines(filter.value_or(std::vector<std::string>{}), layout);
+    Lines lines(options.filter.value_or(std::vector<std::string>{}), layout);
     end = dump(*port, watch, lines, sink);
   }
   switch (end) {
@@ -161,7 +159,7 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     return 1;
   case End::output_failed:
     if (file) {
-      report_failed_file(*output, *file);
+      report_failed_file(*options.output, *file);
     }
     return 1;
   }
