@@ -71,7 +71,6 @@ TEST(CanGrammar, SendValuesReachTheHandler) {
       // Any text: the action checks identifiers and data with its own messages.
       {{"can", "send", "0X1 2", "zz"}, {"0X1 2", "zz", std::nullopt, false, false}, {}, false},
       {{"can", "send", "123", ""}, {"123", "", std::nullopt, false, false}, {}, false},
-      {{"can", "-b", "", "send", "1"}, {"1", std::nullopt, std::nullopt, false, false}, "", false},
   };
   for (const auto& c : cases) {
     const auto parsed = parse(c.args);

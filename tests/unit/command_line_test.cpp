@@ -225,6 +225,13 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
       {{"op", "cal-voltage", "-r", "abc"},
        "invalid value 'abc' for '--reference <REFERENCE>': invalid float literal",
        "zelkor op cal-voltage"},
+      // A value the firmware would read as no word at all.
+      {{"can", "-b", "", "send", "123", "11"},
+       "invalid value '' for '--baudrate <BAUDRATE>': must not be empty",
+       "zelkor can"},
+      {{"config", "startup-timer", ""},
+       "invalid value '' for '[VALUE]': must not be empty",
+       "zelkor config startup-timer"},
       // A check's own reason stands beside the values possible.
       {{"config", "hotplug", "on"},
        "invalid value 'on' for '[ENABLE]': provided string was not `true` or `false`\n"
