@@ -81,7 +81,7 @@ TEST(Chunk, CharacterCountCountsCharactersNotBytes) {
       {"7FF", 3},
       {"Gr\xC3\xB6\xC3\x9F"
        "e",
-       4},
+       5},
       {"\xE2\x82\xAC", 1},
       {"\xF0\x9F\x98\x80!", 2},
   };

@@ -144,7 +144,8 @@ TEST(ManPage, HasTheSectionsAUserLooksFor) {
 // The FILES section says what the installed rule sets, for the device the program looks for.
 TEST(ManPage, DescribesTheInstalledUdevRule) {
   const Grammar grammar;
-  const auto files_section = section(page(grammar.tree, files), ".SH FILES\n");
+  const std::string text = page(grammar.tree, files);
+  const auto files_section = section(text, ".SH FILES\n");
   const auto settings = escape(udev_settings(files.udev_rule_text));
   EXPECT_NE(files_section.find(fmt::format("USB device 1fc9:00a3: {}.\n", settings)),
             std::string::npos)
