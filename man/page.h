@@ -8,9 +8,10 @@
 
 namespace zelkor::man {
 
-// Where the installed files are, as the FILES section names them.
+// Where the installed files are, as the FILES section names them, and what the udev rule says.
 struct Files {
   std::string udev_rule;
+  std::string udev_rule_text; // the rule file as installed
   std::string bash_completion;
   std::string zsh_completion;
   std::string fish_completion;

@@ -1,5 +1,9 @@
 #include "sections.h"
 
+#include <algorithm>
+#include <ranges>
+#include <vector>
+
 #include <fmt/format.h>
 
 #include "roff.h"
@@ -42,10 +46,9 @@ std::string files_section(std::string_view command, const Files& files) {
   auto path = [](std::string_view p) { return fmt::format(".I {}", escape(p)); };
   return ".SH FILES\n" +
          entry(path(files.udev_rule),
-               fmt::format("The udev rule for the tty ports of USB device {:04x}:{:04x}: "
-                           "TAG+=\"uaccess\", GROUP=\"dialout\", MODE=\"0660\", "
-                           "ENV{{ID_MM_DEVICE_IGNORE}}=\"1\".",
-                           utils::firmware::vendor_id, utils::firmware::product_id)) +
+               fmt::format("The udev rule for the tty ports of USB device {:04x}:{:04x}: {}.",
+                           utils::firmware::vendor_id, utils::firmware::product_id,
+                           udev_settings(files.udev_rule_text))) +
          entry(path("/dev/ttyACM*"),
                fmt::format("The microcontroller's ports, usually /dev/ttyACM0 (CAN interface) "
                            "and /dev/ttyACM1 (terminal interface). {} finds them through udev "
@@ -61,6 +64,25 @@ std::string files_section(std::string_view command, const Files& files) {
 }
 
 } // namespace
+
+std::string udev_settings(std::string_view rules) {
+  std::vector<std::string_view> settings;
+  for (const auto line : std::views::split(rules, '\n')) {
+    const std::string_view text(line.begin(), line.end());
+    if (text.starts_with('#')) {
+      continue;
+    }
+    for (const auto key : std::views::split(text, ',')) {
+      std::string_view pair(key.begin(), key.end());
+      pair.remove_prefix(std::min(pair.find_first_not_of(' '), pair.size()));
+      const bool match = pair.contains("==") || pair.contains("!=");
+      if (!pair.empty() && !match) {
+        settings.push_back(pair);
+      }
+    }
+  }
+  return fmt::format("{}", fmt::join(settings, ", "));
+}
 
 std::string fixed_sections(std::string_view command, const Files& files) {
   return exit_status() + permissions(command, files) + files_section(command, files) +

@@ -16,4 +16,8 @@ inline constexpr std::string_view every_level_options =
 // EXIT STATUS, PERMISSIONS, FILES and SEE ALSO, for the program named `command`.
 std::string fixed_sections(std::string_view command, const Files& files);
 
+// What the udev rules in `rules` set, as they set it: their assignments (`GROUP="dialout"`),
+// without their matches (`SUBSYSTEM=="tty"`), comments and blank lines, joined by ", ".
+std::string udev_settings(std::string_view rules);
+
 } // namespace zelkor::man

@@ -47,14 +47,8 @@ std::uint8_t handler(Action action, utils::output::Sink& out) {
     return 1;
   }
   return std::visit(utils::Overloaded{
-                        [&](Send& send) {
-                          return send::can_message(std::move(send.identifier), std::move(send.data),
-                                                   send.length, send.extended, send.remote, out);
-                        },
-                        [&](Dump& dump) {
-                          return listen::can_bus(std::move(dump.filter), dump.delta,
-                                                 std::move(dump.output), dump.csv, out);
-                        },
+                        [&](Send& send) { return send::can_message(std::move(send), out); },
+                        [&](Dump& dump) { return listen::can_bus(std::move(dump), out); },
                     },
                     action.action);
 }

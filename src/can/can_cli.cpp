@@ -4,22 +4,8 @@
 
 #include "cli/fields.h"
 #include "cli/numbers.h"
-#include "utils/chunk.h"
 
 namespace zelkor::can {
-namespace {
-
-// Identifiers, data and filters are checked by the action itself, with its own messages; the
-// parser only insists on text.
-CLI::Option* text(CLI::Option* option) {
-  return option->check(CLI::Validator(
-      [](const std::string& value) {
-        return utils::chunk::is_utf8(value) ? std::string{} : "must be valid UTF-8 text";
-      },
-      "TEXT"));
-}
-
-} // namespace
 
 Cli::Cli(cli::Tree& tree) {
   can_ = &tree.add_command(tree.root(), "can", "Interface with and control the on-board can device",
@@ -50,10 +36,12 @@ void Cli::add_send(cli::Tree& tree) {
   send_ = &tree.add_command(*can_, "send", "Send a message on the CAN Bus",
                             "Send a message on the CAN Bus\n\nExample: `zelkor can send 123 "
                             "11223344`");
-  text(send_->add_option("identifier", identifier_,
-                         "Message identifier, formatted as a hex string (e.g. 7FF)"))
+  // Identifiers, data and filters are checked by the action itself, with its own messages; the
+  // parser only insists on text.
+  cli::text(send_->add_option("identifier", identifier_,
+                              "Message identifier, formatted as a hex string (e.g. 7FF)"))
       ->required();
-  data_option_ = text(send_->add_option(
+  data_option_ = cli::text(send_->add_option(
       "data", data_,
       "Up to 8 bytes of message data, formatted as a hex string. (e.g. 11223344AABBCCDD)"));
   length_option_ = tree.long_help(
@@ -77,9 +65,10 @@ void Cli::add_dump(cli::Tree& tree) {
       "Log messages with matching ids to messages.csv");
   // Any number of values, up to the next option or "--", which CLI11 takes as the list's end.
   filter_option_ = tree.long_help(
-      text(dump_->add_option("-f,--filter", "Accept messages with matching IDs. Discard all others")
-               ->expected(0, CLI::detail::expected_max_vector_size)
-               ->allow_extra_args()),
+      cli::text(
+          dump_->add_option("-f,--filter", "Accept messages with matching IDs. Discard all others")
+              ->expected(0, CLI::detail::expected_max_vector_size)
+              ->allow_extra_args()),
       "Accept messages with matching IDs. Discard all others.\n\nMultiple id filters may be "
       "applied by passing them as a list. Example: `zelkor can dump -f 7FF 123 00000555`");
   tree.long_help(dump_->add_flag("-d,--delta", delta_, "Log the time delta between frames"),

@@ -16,11 +16,6 @@ constexpr std::size_t id_width = 8;
 constexpr std::size_t data_width = 16;
 constexpr std::size_t delta_width = 16;
 
-std::size_t character_count(std::string_view text) {
-  return static_cast<std::size_t>(std::ranges::count_if(
-      text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 } // namespace
 
 std::string header(Layout layout) {
@@ -62,7 +57,7 @@ void append_line(std::string& lines, Frame frame, float delta, Layout layout) {
 }
 
 void append_right_aligned(std::string& lines, std::string_view text, std::size_t width) {
-  const std::size_t characters = character_count(text);
+  const std::size_t characters = utils::chunk::character_count(text);
   if (characters < width) {
     lines.append(width - characters, ' ');
   }

@@ -35,9 +35,7 @@ std::expected<utils::output::Sink, std::string> open_output(const std::filesyste
 
 } // namespace
 
-std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
-                     std::optional<std::filesystem::path> output, bool csv,
-                     utils::output::Sink& out) {
+std::uint8_t can_bus(Dump options, utils::output::Sink& out) {
   auto port = utils::zlkr::interface("can", claim_timeout_ms);
   if (!port) {
     out.line(port.error());
@@ -46,8 +44,8 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
   // Before the header: once a reader sees it, Ctrl-C ends the dump cleanly.
   const utils::ctrlc::Watch watch;
   std::optional<utils::output::Sink> file;
-  if (output) {
-    auto opened = open_output(*output);
+  if (options.output) {
+    auto opened = open_output(*options.output);
     if (!opened) {
       out.line(opened.error());
       return 1;
@@ -55,10 +53,10 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     file.emplace(std::move(*opened));
   }
   utils::output::Sink& sink = file ? *file : out;
-  const Layout layout{.csv = csv, .delta = delta};
+  const Layout layout{.csv = options.csv, .delta = options.delta};
   auto end = utils::listen::End::output_failed;
   if (sink.write(header(layout))) {
-    Lines lines(filter.value_or(std::vector<std::string>{}), layout, Clock::now());
+    Lines lines(options.filter.value_or(std::vector<std::string>{}), layout, Clock::now());
     // The lines of one read go out in one write, at once: a pipe or `tail -f` sees frames live
     // without a write per line.
     end = utils::listen::run(*port, watch, {.read_size = read_size}, sink,
@@ -75,7 +73,7 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
   case utils::listen::End::output_failed:
     // Standard output's own failures are reported once the handler returns.
     if (file) {
-      out.line(cannot_write(*output, file->error()));
+      out.line(cannot_write(*options.output, file->error()));
     }
     return 1;
   }

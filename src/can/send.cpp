@@ -12,17 +12,15 @@ constexpr std::uint64_t answer_timeout_ms = 1;
 
 } // namespace
 
-std::uint8_t can_message(std::string identifier, std::optional<std::string> data,
-                         std::optional<std::uint8_t> length, bool extended, bool remote,
-                         utils::output::Sink& out) {
-  auto command = frame_command(identifier, data, length, extended, remote);
+std::uint8_t can_message(Send frame, utils::output::Sink& out) {
+  auto command = frame_command(frame);
   if (!command) {
     out.line(command.error());
     return 1;
   }
   const auto answer = utils::zlkr::do_command("can", std::move(*command), answer_timeout_ms);
   if (!answer) {
-    out.print("Failed to send {} frame: {}\n", remote ? "remote" : "data", answer.error());
+    out.print("Failed to send {} frame: {}\n", frame.remote ? "remote" : "data", answer.error());
     return 1;
   }
   out.line(*answer);

@@ -2,17 +2,14 @@
 // `can send`: one frame on the bus, through the controller's CAN port.
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
+#include "can/can.h"
 #include "utils/output.h"
 
 namespace zelkor::can::send {
 
 // Checks the frame, has the controller transmit it and prints the controller's answer; a frame
 // that fails a check is never written to the port.
-std::uint8_t can_message(std::string identifier, std::optional<std::string> data,
-                         std::optional<std::uint8_t> length, bool extended, bool remote,
-                         utils::output::Sink& out);
+std::uint8_t can_message(Send frame, utils::output::Sink& out);
 
 } // namespace zelkor::can::send

@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include "utils/chunk.h"
+
 namespace zelkor::can::send {
 namespace {
 
@@ -37,12 +39,6 @@ std::uint64_t hex_value(std::string_view text) {
   return value;
 }
 
-// Characters, not bytes: the parser only lets UTF-8 text through.
-std::size_t character_count(std::string_view text) {
-  return static_cast<std::size_t>(std::ranges::count_if(
-      text, [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::expected<std::uint8_t, std::string_view> data_length(std::string_view data,
                                                           std::optional<std::uint8_t> length) {
   if (length) {
@@ -51,7 +47,8 @@ std::expected<std::uint8_t, std::string_view> data_length(std::string_view data,
     }
     return *length;
   }
-  const std::size_t digits = character_count(data);
+  // Characters, not bytes: the parser only lets UTF-8 text through.
+  const std::size_t digits = utils::chunk::character_count(data);
   if (digits % 2 != 0) {
     return std::unexpected(odd_digits);
   }
@@ -83,30 +80,27 @@ bool is_hex_number(std::string_view text, unsigned bits) {
   return significant <= bits / 4;
 }
 
-std::expected<std::string, std::string_view> frame_command(std::string_view identifier,
-                                                           const std::optional<std::string>& data,
-                                                           std::optional<std::uint8_t> length,
-                                                           bool extended, bool remote) {
-  const std::string_view id = without_prefix(identifier);
+std::expected<std::string, std::string_view> frame_command(const Send& frame) {
+  const std::string_view id = without_prefix(frame.identifier);
   if (!is_hex_number(id, id_bits)) {
     return std::unexpected(invalid_id);
   }
   const std::uint64_t id_value = hex_value(id);
-  if (!extended && id_value > max_standard_id) {
+  if (!frame.extended && id_value > max_standard_id) {
     return std::unexpected(standard_id_too_large);
   }
-  if (extended && id_value > max_extended_id) {
+  if (frame.extended && id_value > max_extended_id) {
     return std::unexpected(extended_id_too_large);
   }
-  const std::string_view format = extended ? "ext" : "std";
-  if (remote) {
+  const std::string_view format = frame.extended ? "ext" : "std";
+  if (frame.remote) {
     return fmt::format("{} {} remote", format, id);
   }
-  if (!data) {
+  if (!frame.data) {
     return std::unexpected(data_required);
   }
-  const std::string_view payload = without_prefix(*data);
-  const auto bytes = data_length(payload, length);
+  const std::string_view payload = without_prefix(*frame.data);
+  const auto bytes = data_length(payload, frame.length);
   if (!bytes) {
     return std::unexpected(bytes.error());
   }

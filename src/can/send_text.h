@@ -3,11 +3,11 @@
 // "ext 1ABCDEF0 remote"), built from the user's texts after the checks that keep a malformed
 // frame off the bus.
 
-#include <cstdint>
 #include <expected>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "can/can.h"
 
 namespace zelkor::can::send {
 
@@ -20,9 +20,6 @@ bool is_hex_number(std::string_view text, unsigned bits);
 
 // The frame command, or the message that tells the user what is wrong with the frame. The
 // identifier and data go out as typed, less their "0x" prefixes: never re-formatted.
-std::expected<std::string, std::string_view> frame_command(std::string_view identifier,
-                                                           const std::optional<std::string>& data,
-                                                           std::optional<std::uint8_t> length,
-                                                           bool extended, bool remote);
+std::expected<std::string, std::string_view> frame_command(const Send& frame);
 
 } // namespace zelkor::can::send

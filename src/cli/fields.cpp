@@ -1,24 +1,16 @@
 #include "cli/fields.h"
 
 #include "utils/chunk.h"
+#include "utils/command_word.h"
 
 namespace zelkor::cli {
 
-std::expected<void, std::string> check_command_field(std::string_view value) {
-  for (const char c : value) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == ' ' || byte < 0x20 || byte == 0x7f) {
-      return std::unexpected("must not contain spaces or control characters");
-    }
-  }
-  if (!utils::chunk::is_utf8(value)) {
-    return std::unexpected("must be valid UTF-8 text");
-  }
-  return {};
+CLI::Option* text(CLI::Option* option) {
+  return checked(option, utils::chunk::check_text);
 }
 
 CLI::Option* command_field(CLI::Option* option) {
-  return checked(option, check_command_field);
+  return checked(option, utils::command_word::check);
 }
 
 } // namespace zelkor::cli

@@ -1,20 +1,13 @@
 #pragma once
-// Values that the program places inside a firmware command line ("set {} {}", a frame, an
-// operation's argument). The firmware reads words separated by spaces and ends a command at a
-// line break, so such a value must stay one word: otherwise "30\rlaunch-bootloader" from a
-// script would run a second command.
+// Value checks while parsing: a check that gives a std::expected becomes an option's check, with
+// its error as the reason the value is refused.
 
-#include <expected>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include <CLI/CLI.hpp>
 
 namespace zelkor::cli {
-
-// Nothing when `value` can stand as one word of a command, or the reason it cannot.
-std::expected<void, std::string> check_command_field(std::string_view value);
 
 // Refuses, while parsing, every value of `option` for which `check` gives an error, with that
 // error as the reason. `check` returns a std::expected; `type` names the value in CLI11's terms.
@@ -28,7 +21,10 @@ CLI::Option* checked(CLI::Option* option, Check check, std::string type = "TEXT"
       std::move(type)));
 }
 
-// Refuses, while parsing, any value of `option` that check_command_field refuses.
+// Refuses any value that is not UTF-8 text.
+CLI::Option* text(CLI::Option* option);
+
+// Refuses any value that cannot stand as one word of a firmware command (utils/command_word.h).
 CLI::Option* command_field(CLI::Option* option);
 
 } // namespace zelkor::cli

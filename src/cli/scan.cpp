@@ -19,10 +19,18 @@ bool starts_a_name(char c) {
   return c != '-' && c != '!' && c != ' ' && c != '\n';
 }
 
+// A list longer than this shows its first words and how many more there are, so that a runaway
+// script's thousands of words give a message of one line.
+constexpr std::size_t listed_in_full = 3;
+
 std::string quoted_list(const std::vector<std::string>& words) {
+  const std::size_t shown = words.size() > listed_in_full ? listed_in_full - 1 : words.size();
   std::vector<std::string> quoted;
-  for (const auto& word : words) {
-    quoted.push_back(fmt::format("'{}'", word));
+  for (std::size_t i = 0; i < shown; ++i) {
+    quoted.push_back(fmt::format("'{}'", words[i]));
+  }
+  if (shown < words.size()) {
+    quoted.push_back(fmt::format("... and {} more", words.size() - shown));
   }
   return fmt::format("{}", fmt::join(quoted, ", "));
 }
@@ -73,7 +81,10 @@ private:
 
   [[nodiscard]] Kind kind_of(std::string_view word) const {
     if (only_positionals_) {
-      return Kind::Positional;
+      // At the top, CLI11 still takes a subcommand's name for the subcommand, whose own words
+      // may be options again.
+      const bool top = level_->get_parent() == nullptr;
+      return top && subcommand_named(word) != nullptr ? Kind::Subcommand : Kind::Positional;
     }
     if (word == "--") {
       return Kind::End;
@@ -100,6 +111,7 @@ private:
     case Kind::Subcommand:
       words_.push_back(word);
       enter(*subcommand_named(word));
+      only_positionals_ = false;
       break;
     case Kind::Long:
       long_option(word);
@@ -121,11 +133,15 @@ private:
       unknown_option(word, "--" + name, name, true);
       return;
     }
+    if (option->get_items_expected_max() == 0 && equals != std::string::npos) {
+      flag_value(*option, word.substr(equals + 1));
+      return;
+    }
     if (!count(*option, word)) {
       return;
     }
     if (option->get_items_expected_max() == 0) {
-      words_.push_back(word); // a switch, with whatever value CLI11 makes of "=..."
+      words_.push_back(word);
       return;
     }
     words_.push_back("--" + name);
@@ -137,7 +153,8 @@ private:
     }
   }
 
-  // "-abc" is the switches -a -b -c; "-n2", "-n 2" and "-n=2" all give -n the value 2.
+  // "-abc" is the switches -a -b -c; "-n2", "-n 2" and "-n=2" all give -n the value 2; "-a=1"
+  // gives a switch a value, which it does not take.
   void short_option(const std::string& word) {
     for (std::size_t at = 1; at < word.size(); ++at) {
       const std::string name(1, word[at]);
@@ -146,11 +163,16 @@ private:
         unknown_option(at == 1 ? word : "-" + name, "-" + name, name, false);
         return;
       }
+      const bool is_flag = option->get_items_expected_max() == 0;
+      if (is_flag && word.size() > at + 1 && word[at + 1] == '=') {
+        flag_value(*option, word.substr(at + 2));
+        return;
+      }
       if (!count(*option, "-" + name)) {
         return;
       }
       words_.push_back("-" + name);
-      if (option->get_items_expected_max() == 0) {
+      if (is_flag) {
         continue;
       }
       std::string attached = word.substr(at + 1);
@@ -166,7 +188,8 @@ private:
 
   // After an option and `given` attached values: the values it still needs, taken whatever
   // they look like (as CLI11 does, so "-c -1" gives -c the value "-1"), then for a list every
-  // further word up to the next option, subcommand or "--", which ends the list.
+  // further word up to the next option, subcommand or "--". That "--" ends the list and, as
+  // anywhere, the options: what follows is an operand however it looks ("-f 7FF -- -out.csv").
   void take_values(const CLI::Option& option, int given) {
     const int needed = std::min(option.get_items_expected_min(), 1) - given;
     for (int i = 0; i < needed; ++i) {
@@ -184,7 +207,10 @@ private:
       words_.push_back(args_[next_++]);
     }
     if (next_ < args_.size() && kind_of(args_[next_]) == Kind::End) {
-      words_.push_back(args_[next_++]);
+      ++next_;
+      // CLI11 takes one "--" as the list's end and a second as the end of the options.
+      words_.insert(words_.end(), {"--", "--"});
+      only_positionals_ = true;
     }
   }
 
@@ -198,7 +224,7 @@ private:
     }
     auto children = subcommands(*level_);
     if (children.empty()) {
-      add_unexpected(word, {});
+      add_unexpected(word, port_tip(word));
       return;
     }
     std::vector<std::string> names;
@@ -210,6 +236,26 @@ private:
       message += fmt::format("\n\n  tip: did you mean '{}'?", *near);
     }
     stop({level_, message});
+  }
+
+  void flag_value(const CLI::Option& option, const std::string& value) {
+    stop({level_, fmt::format("unexpected value '{}' for '{}'", value, label(option))});
+  }
+
+  // A port named where the level's port option was wanted: the option is named in the tip.
+  [[nodiscard]] std::string port_tip(const std::string& word) const {
+    for (const CLI::Option* option : level_->get_options()) {
+      if (!tree_.is_serial_port(*option) || seen_.contains(option)) {
+        continue;
+      }
+      const Choices words = tree_.suggested(*option);
+      if (word.starts_with("/dev/") || std::ranges::find(words, word) != words.end()) {
+        const std::string name = option->get_snames().empty() ? "--" + option->get_lnames().front()
+                                                              : "-" + option->get_snames().front();
+        return fmt::format("to name the port, use '{} {}'", name, word);
+      }
+    }
+    return {};
   }
 
   [[nodiscard]] const CLI::Option* find(const std::string& name, bool is_long) const {

@@ -1,8 +1,9 @@
 #pragma once
 // The command line read once against the tree, word by word in the order it was typed, before
-// CLI11 parses it. This finds what CLI11 reports late, in reverse or not at all (an unknown
-// word, a missing value, a repeat), and hands CLI11 each option apart from its value, so that
-// "-i=123" and "--id=" mean what their long forms mean.
+// CLI11 parses it. This finds what CLI11 reports late, in reverse, in its own words or not at
+// all (an unknown word, a missing value, a repeat, a value given to a switch), and hands CLI11
+// each option apart from its value, so that "-i=123" and "--id=" mean what their long forms
+// mean. A "--" ends the options for good, also when it ends a list.
 
 #include <optional>
 #include <span>

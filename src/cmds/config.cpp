@@ -2,8 +2,8 @@
 
 #include <type_traits>
 
-#include "cli/fields.h"
 #include "cmds/config_text.h"
+#include "utils/command_word.h"
 #include "utils/parsing.h"
 #include "utils/zlkr.h"
 
@@ -23,11 +23,11 @@ std::uint8_t print_outcome(const std::expected<std::string, std::string>& outcom
   return outcome ? 0 : 1;
 }
 
-// A field that is not one word would let the firmware read a second command from it; the
-// parser already refuses such values, but `set` is called by other modules too.
+// The parser already refuses values that are not one word, but `set` is called by other modules
+// too.
 std::expected<void, std::string> check_fields(std::string_view key, std::string_view value) {
   for (const auto field : {key, value}) {
-    if (auto checked = cli::check_command_field(field); !checked) {
+    if (auto checked = utils::command_word::check(field); !checked) {
       return std::unexpected("Refused to send the setting: a key or value " + checked.error() +
                              ".");
     }

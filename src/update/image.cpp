@@ -9,14 +9,11 @@
 #include <cerrno>
 
 #include "update/update_text.h"
+#include "utils/last_error.h"
 #include "utils/unique_fd.h"
 
 namespace zelkor::update {
 namespace {
-
-std::error_code last_error() {
-  return {errno, std::generic_category()};
-}
 
 // Reads until end of file or until one byte past `max_image_size`.
 std::expected<std::string, std::error_code> read_capped(int fd, std::string image) {
@@ -31,7 +28,7 @@ std::expected<std::string, std::error_code> read_capped(int fd, std::string imag
       if (errno == EINTR) {
         continue;
       }
-      return std::unexpected(last_error());
+      return std::unexpected(utils::last_error());
     }
     image.append(buffer.data(), static_cast<std::size_t>(count));
   }
@@ -44,13 +41,13 @@ std::expected<std::string, std::string> read_image(const std::filesystem::path& 
   // Opened without waiting: a pipe nobody writes to then reads as empty instead of hanging.
   utils::UniqueFd fd{::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)};
   if (!fd.valid()) {
-    return std::unexpected(unreadable(path, last_error()));
+    return std::unexpected(unreadable(path, utils::last_error()));
   }
   struct stat info {};
   const int flags = ::fcntl(fd.get(), F_GETFL);
   if (::fstat(fd.get(), &info) != 0 || flags < 0 ||
       ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-    return std::unexpected(unreadable(path, last_error()));
+    return std::unexpected(unreadable(path, utils::last_error()));
   }
   std::string image;
   if (S_ISREG(info.st_mode)) {

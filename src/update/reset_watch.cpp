@@ -3,17 +3,6 @@
 #include <algorithm>
 
 namespace zelkor::update {
-namespace {
-
-utils::serial::PortList nodes_of(const std::vector<utils::serial::PortIdentity>& ports) {
-  utils::serial::PortList nodes;
-  for (const auto& port : ports) {
-    nodes.push_back(port.node);
-  }
-  return nodes;
-}
-
-} // namespace
 
 ResetWatch::ResetWatch(std::vector<utils::serial::PortIdentity> before, WaitLimits limits)
     : before_(std::move(before)), limits_(limits) {}
@@ -33,10 +22,10 @@ Verdict ResetWatch::observe(const std::vector<utils::serial::PortIdentity>& now,
   if (restarted_) {
     if (now.size() == 2 &&
         std::ranges::none_of(now, [this](const auto& port) { return is_firmware_port(port); })) {
-      return Ready{nodes_of(now)};
+      return Ready{utils::serial::nodes_of(now)};
     }
   } else if (elapsed >= limits_.grace) {
-    return Ready{nodes_of(now)};
+    return Ready{utils::serial::nodes_of(now)};
   }
   if (elapsed >= limits_.limit) {
     return TimedOut{};

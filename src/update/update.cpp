@@ -42,16 +42,6 @@ std::vector<serial::PortIdentity> discover() {
   return serial::find_ports(utils::firmware::vendor_id, utils::firmware::product_id);
 }
 
-// The two ports' nodes, or get_ports' text for any other count.
-std::expected<serial::PortList, std::string>
-two_ports(const std::vector<serial::PortIdentity>& found) {
-  serial::PortList nodes;
-  for (const auto& port : found) {
-    nodes.push_back(port.node);
-  }
-  return utils::ports::judge_count(std::move(nodes));
-}
-
 // Asks the running firmware to restart into its bootloader, on its terminal port.
 std::expected<void, std::string> launch_bootloader(const std::string& terminal,
                                                    utils::output::Sink& out) {
@@ -158,15 +148,16 @@ std::expected<void, std::error_code> flash(serial::Port& port, std::string_view 
 
 } // namespace
 
-std::uint8_t update_firmware(const std::filesystem::path& input, utils::output::Sink& out) {
+std::uint8_t handler(Options options, utils::output::Sink& out) {
   out.line(reading);
-  const auto image = read_image(input);
+  const auto image = read_image(options.input);
   if (!image) {
     return failed(out, image.error());
   }
   out.line(detecting);
   auto firmware = discover();
-  const auto ports = two_ports(firmware);
+  // Any count but two gets get_ports' text.
+  const auto ports = utils::ports::judge_count(serial::nodes_of(firmware));
   if (!ports) {
     return failed(out, ports.error());
   }
@@ -192,10 +183,6 @@ std::uint8_t update_firmware(const std::filesystem::path& input, utils::output::
   }
   out.line(complete);
   return 0;
-}
-
-std::uint8_t handler(Options options, utils::output::Sink& out) {
-  return update_firmware(options.input, out);
 }
 
 } // namespace zelkor::update

@@ -15,8 +15,6 @@ struct Options {
 // Reads the image, restarts the microcontroller into its bootloader, waits for the bootloader's
 // ports and writes "start", "erase", "flash" and the image to the first of them. 0 after
 // "Update Complete!", 1 on any failure (its message printed on `out`).
-std::uint8_t update_firmware(const std::filesystem::path& input, utils::output::Sink& out);
-
 std::uint8_t handler(Options options, utils::output::Sink& out);
 
 } // namespace zelkor::update

@@ -69,6 +69,18 @@ bool is_utf8(std::string_view bytes) {
   return true;
 }
 
+std::expected<void, std::string> check_text(std::string_view bytes) {
+  if (!is_utf8(bytes)) {
+    return std::unexpected("must be valid UTF-8 text");
+  }
+  return {};
+}
+
+std::size_t character_count(std::string_view text) {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      text, [](char c) { return !is_continuation(static_cast<unsigned char>(c)); }));
+}
+
 std::optional<std::string_view> nth_char(std::string_view text, std::size_t index) {
   for (;;) {
     if (text.empty()) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <expected>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,6 +20,12 @@ void append(std::string& collected, std::span<const char> bytes);
 std::string_view drop_tail(std::string_view text, std::uint64_t count);
 
 bool is_utf8(std::string_view bytes);
+
+// Nothing when `bytes` are UTF-8 text, else the reason a value is refused with.
+std::expected<void, std::string> check_text(std::string_view bytes);
+
+// Characters (Unicode scalar values) in valid UTF-8 `text`.
+std::size_t character_count(std::string_view text);
 
 // The bytes of the `index`-th character (Unicode scalar value) of valid UTF-8 `text`, or
 // nothing when the text is shorter.

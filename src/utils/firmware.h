@@ -7,6 +7,8 @@
 // - Any terminal command is written bare (no terminator) in one write. The answer is UTF-8
 //   text without zero bytes, begun within the caller's read time-out and sent without a pause
 //   as long as that time-out. An empty answer is allowed.
+// - A command is words separated by spaces, ended at a line break: a value placed in one must
+//   be one word (command_word.h).
 // - "config" answers with lines of label, colon, value. A key's line is the first one that,
 //   lower-cased with spaces turned into hyphens, contains the key.
 // - "user-config {}", "set {} {}", "save-config" apply the change; the answer is only printed.

@@ -33,6 +33,9 @@ struct PortIdentity {
 // (none when udev cannot be asked).
 std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id);
 
+// The device nodes of `ports`, in the same order.
+PortList nodes_of(const std::vector<PortIdentity>& ports);
+
 // A serial device held for exclusive use. Every read and write is bounded by the time-out;
 // destroying the port gives up the exclusive use and closes it.
 class Port {

@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "utils/last_error.h"
 #include "utils/serial.h"
 #include "utils/unique_fd.h"
 
@@ -33,10 +34,6 @@ public:
 std::error_code settings_mismatch() {
   static const SerialCategory category;
   return {1, category};
-}
-
-std::error_code last_error() {
-  return {errno, std::generic_category()};
 }
 
 std::unexpected<std::error_code> fail(std::errc code) {

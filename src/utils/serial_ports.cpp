@@ -91,4 +91,12 @@ std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t prod
   return found;
 }
 
+PortList nodes_of(const std::vector<PortIdentity>& ports) {
+  PortList nodes;
+  for (const auto& port : ports) {
+    nodes.push_back(port.node);
+  }
+  return nodes;
+}
+
 } // namespace zelkor::utils::serial

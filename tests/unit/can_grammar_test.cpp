@@ -71,7 +71,6 @@ TEST(CanGrammar, SendValuesReachTheHandler) {
       // Any text: the action checks identifiers and data with its own messages.
       {{"can", "send", "0X1 2", "zz"}, {"0X1 2", "zz", std::nullopt, false, false}, {}, false},
       {{"can", "send", "123", ""}, {"123", "", std::nullopt, false, false}, {}, false},
-      {{"can", "-b", "", "send", "1"}, {"1", std::nullopt, std::nullopt, false, false}, "", false},
   };
   for (const auto& c : cases) {
     const auto parsed = parse(c.args);
@@ -122,6 +121,10 @@ TEST(CanGrammar, DumpValuesReachTheHandler) {
       {{"can", "dump", "-f", "-c"}, Ids{}, std::nullopt, false, true},
       {{"can", "dump", "-f", "--", "out"}, Ids{}, "out", false, false},
       {{"can", "dump", "--", "out"}, std::nullopt, "out", false, false},
+      // The "--" that ends a list ends the options too: what follows is the path, as typed.
+      {{"can", "dump", "-f", "7FF", "--", "-frames.csv"}, Ids{"7FF"}, "-frames.csv", false, false},
+      {{"can", "dump", "-f", "7FF", "--", "--help"}, Ids{"7FF"}, "--help", false, false},
+      {{"can", "dump", "-c", "-f", "--", "-d"}, Ids{}, "-d", false, true},
       // The output path is taken as bytes, UTF-8 or not.
       {{"can", "dump", "--", "caf\xe9.csv"}, std::nullopt, "caf\xe9.csv", false, false},
   };

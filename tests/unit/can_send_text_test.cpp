@@ -35,7 +35,7 @@ class FrameCommand : public ::testing::TestWithParam<FrameCase> {};
 
 TEST_P(FrameCommand, IsBuiltOrRefusedWithItsMessage) {
   const FrameCase& c = GetParam();
-  const auto command = frame_command(c.identifier, c.data, c.length, c.extended, c.remote);
+  const auto command = frame_command({c.identifier, c.data, c.length, c.extended, c.remote});
   if (c.refused) {
     ASSERT_FALSE(command.has_value()) << *command;
     EXPECT_EQ(command.error(), c.expected);

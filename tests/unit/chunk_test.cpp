@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -71,6 +72,21 @@ TEST(Chunk, Utf8Validation) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(is_utf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+  }
+}
+
+TEST(Chunk, CharacterCountCountsCharactersNotBytes) {
+  const std::vector<std::pair<std::string, std::size_t>> cases = {
+      {"", 0},
+      {"7FF", 3},
+      {"Gr\xC3\xB6\xC3\x9F"
+       "e",
+       5},
+      {"\xE2\x82\xAC", 1},
+      {"\xF0\x9F\x98\x80!", 2},
+  };
+  for (const auto& [text, count] : cases) {
+    EXPECT_EQ(character_count(text), count) << testing::PrintToString(text);
   }
 }
 

@@ -143,11 +143,36 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
        "  tip: '-t' belongs to 'zelkor raw': put it before 'devices'",
        "zelkor raw devices"},
       {{"op", "kind", "a", "b", "c"}, "unexpected arguments 'a', 'b', 'c' found", "zelkor op kind"},
+      {{"op", "kind", "a", "b", "c", "d"},
+       "unexpected arguments 'a', 'b', ... and 2 more found",
+       "zelkor op kind"},
       {{"raw", "devices", "extra"}, "unexpected argument 'extra' found", "zelkor raw devices"},
       {{"raw", "devices", "listen"}, "unexpected argument 'listen' found", "zelkor raw devices"},
+      // A port where the port option was wanted.
       {{"raw", "listen", "/dev/ttyACM0"},
-       "unexpected argument '/dev/ttyACM0' found",
+       "unexpected argument '/dev/ttyACM0' found\n\n  tip: to name the port, use '-p /dev/ttyACM0'",
        "zelkor raw listen"},
+      {{"raw", "write", "-c", "version", "terminal"},
+       "unexpected argument 'terminal' found\n\n  tip: to name the port, use '-p terminal'",
+       "zelkor raw write"},
+      {{"raw", "listen", "-p", "can", "/dev/ttyACM1"},
+       "unexpected argument '/dev/ttyACM1' found",
+       "zelkor raw listen"},
+      {{"raw", "listen", "listen"}, "unexpected argument 'listen' found", "zelkor raw listen"},
+      // A switch takes no value, however it is attached.
+      {{"config", "--save=no", "startup-timer", "4"},
+       "unexpected value 'no' for '--save'",
+       "zelkor config"},
+      {{"config", "--save=maybe", "startup-timer", "4"},
+       "unexpected value 'maybe' for '--save'",
+       "zelkor config"},
+      {{"config", "-s=1", "startup-timer", "4"},
+       "unexpected value '1' for '--save'",
+       "zelkor config"},
+      {{"config", "-s=", "startup-timer", "4"},
+       "unexpected value '' for '--save'",
+       "zelkor config"},
+      {{"can", "dump", "-dc=yes"}, "unexpected value 'yes' for '--csv'", "zelkor can dump"},
       {{"raw", "-x", "devices"}, "unexpected argument '-x' found", "zelkor raw"},
       // A near word is suggested; a far one is not.
       {{"rw"}, "unrecognized subcommand 'rw'\n\n  tip: did you mean 'raw'?", "zelkor"},
@@ -225,6 +250,13 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
       {{"op", "cal-voltage", "-r", "abc"},
        "invalid value 'abc' for '--reference <REFERENCE>': invalid float literal",
        "zelkor op cal-voltage"},
+      // A value the firmware would read as no word at all.
+      {{"can", "-b", "", "send", "123", "11"},
+       "invalid value '' for '--baudrate <BAUDRATE>': must not be empty",
+       "zelkor can"},
+      {{"config", "startup-timer", ""},
+       "invalid value '' for '[VALUE]': must not be empty",
+       "zelkor config startup-timer"},
       // A check's own reason stands beside the values possible.
       {{"config", "hotplug", "on"},
        "invalid value 'on' for '[ENABLE]': provided string was not `true` or `false`\n"
@@ -255,6 +287,17 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
               "error: " + c.message + "\n\nFor more information, try '" + c.level + " --help'.\n")
         << line;
   }
+}
+
+// A script gone wrong gets one line, not a megabyte.
+TEST(CommandLine, ALongListOfUnexpectedWordsIsCut) {
+  std::vector<std::string> args = {"raw", "devices"};
+  for (int i = 0; i < 10'000; ++i) {
+    args.push_back("w" + std::to_string(i));
+  }
+  EXPECT_EQ(run_with(args).err,
+            "error: unexpected arguments 'w0', 'w1', ... and 9998 more found\n\n"
+            "For more information, try 'zelkor raw devices --help'.\n");
 }
 
 // Help and version win over what follows them, not over an error typed before them.

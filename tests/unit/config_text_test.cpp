@@ -83,6 +83,7 @@ TEST(ConfigSet, RefusesAFieldThatIsNotOneWord) {
        std::vector<std::pair<std::string, std::string>>{{"can-baudrate", "500\rlaunch-bootloader"},
                                                         {"can-baudrate", "500 250"},
                                                         {"can-baudrate", "\xff"},
+                                                        {"can-baudrate", ""},
                                                         {"can-baudrate\n", "500"}}) {
     const auto outcome = set(key, value, true);
     ASSERT_FALSE(outcome.has_value()) << testing::PrintToString(value);

@@ -1,5 +1,7 @@
 #include "page.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,6 +12,8 @@
 
 #include "grammar.h"
 #include "roff.h"
+#include "sections.h"
+#include "utils/firmware.h"
 
 namespace zelkor::man {
 namespace {
@@ -53,7 +57,13 @@ TEST(Roff, HelpTextsBecomeParagraphs) {
   }
 }
 
+std::string installed_rule() {
+  std::ifstream file(UDEV_RULE_SOURCE);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
 const Files files{.udev_rule = "/usr/lib/udev/rules.d/60-zelkor.rules",
+                  .udev_rule_text = installed_rule(),
                   .bash_completion = "/usr/share/bash-completion/completions/zelkor",
                   .zsh_completion = "/usr/share/zsh/vendor-completions/_zelkor",
                   .fish_completion = "/usr/share/fish/vendor_completions.d/zelkor.fish"};
@@ -129,9 +139,35 @@ TEST(ManPage, HasTheSectionsAUserLooksFor) {
     EXPECT_NE(section(text, ".SH FILES\n").find(".I " + escape(path) + "\n"), std::string::npos)
         << path;
   }
-  for (const std::string_view rule_part : {"1fc9:00a3", "TAG+=\"uaccess\"", "GROUP=\"dialout\"",
-                                           "MODE=\"0660\"", "ENV{ID_MM_DEVICE_IGNORE}=\"1\""}) {
-    EXPECT_NE(section(text, ".SH FILES\n").find(rule_part), std::string::npos) << rule_part;
+}
+
+// The FILES section says what the installed rule sets, for the device the program looks for.
+TEST(ManPage, DescribesTheInstalledUdevRule) {
+  const Grammar grammar;
+  const std::string text = page(grammar.tree, files);
+  const auto files_section = section(text, ".SH FILES\n");
+  const auto settings = escape(udev_settings(files.udev_rule_text));
+  EXPECT_NE(files_section.find(fmt::format("USB device 1fc9:00a3: {}.\n", settings)),
+            std::string::npos)
+      << files_section;
+  for (const auto& [attribute, id] : {std::pair{"idVendor", utils::firmware::vendor_id},
+                                      std::pair{"idProduct", utils::firmware::product_id}}) {
+    EXPECT_NE(files.udev_rule_text.find(fmt::format("ATTRS{{{}}}==\"{:04x}\"", attribute, id)),
+              std::string::npos)
+        << attribute;
+  }
+}
+
+TEST(ManPage, UdevSettingsLeaveOutMatchesAndComments) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"# a comment, MODE=\"0600\"\nSUBSYSTEM==\"tty\", MODE=\"0660\"\n", "MODE=\"0660\""},
+      {"ACTION!=\"remove\", TAG+=\"uaccess\",GROUP=\"dialout\"",
+       "TAG+=\"uaccess\", GROUP=\"dialout\""},
+      {"\n\nA==\"1\", B=\"2\"\nC==\"3\", D=\"4\"", "B=\"2\", D=\"4\""},
+      {"", ""},
+  };
+  for (const auto& [rules, settings] : cases) {
+    EXPECT_EQ(udev_settings(rules), settings) << rules;
   }
 }
 
