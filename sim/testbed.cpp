@@ -17,10 +17,10 @@ namespace {
 
 // The default handler answers ENOTTY for ioctls it does not know (TIOCEXCL among them):
 // let the program's own process run each one on the real pty instead.
-gboolean pass_through(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer log) {
+gboolean pass_through(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer ioctls) {
   const gchar* node = umockdev_ioctl_client_get_devnode(client);
-  static_cast<IoctlLog*>(log)->note(node != nullptr ? node : "",
-                                    umockdev_ioctl_client_get_request(client));
+  static_cast<IoctlLog*>(ioctls)->note(node != nullptr ? node : "",
+                                       umockdev_ioctl_client_get_request(client));
   GError* error = nullptr;
   int err = 0;
   int ret = umockdev_ioctl_client_execute(client, &err, &error);
