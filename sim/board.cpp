@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -108,7 +109,13 @@ struct Board::Impl {
     if (id == PortId::terminal) {
       fallback = restarting_on_command(std::move(fallback));
     }
-    auto port = std::make_shared<Port>(tty.master, slave_of(tty), std::move(fallback));
+    // The CAN port's frame commands are answered at once, as the controller does.
+    CommandEnd command_end;
+    if (id == PortId::can) {
+      command_end = is_frame_command;
+    }
+    auto port = std::make_shared<Port>(tty.master, slave_of(tty), std::move(fallback),
+                                       std::move(command_end));
     const auto& script = scripts[i];
     for (const auto& [command, reply] : script.answers) {
       port->answer(command, reply);
@@ -254,6 +261,13 @@ void Board::stop_reading(PortId port, bool stopped) {
   }
 }
 
+void Board::refuse_input_after(PortId port, std::string command) {
+  std::lock_guard lock(impl_->mutex);
+  if (auto* p = impl_->port(port)) {
+    p->refuse_input_after(std::move(command));
+  }
+}
+
 void Board::stream(PortId port, std::vector<std::string> frames,
                    std::chrono::milliseconds interval) {
   std::lock_guard lock(impl_->mutex);
@@ -306,6 +320,13 @@ std::string Board::bootloader_received(PortId port) const {
   std::lock_guard lock(impl_->mutex);
   const auto& p = impl_->bootloader_ports[index(port)];
   return p != nullptr ? p->received() : "";
+}
+
+std::size_t Board::bootloader_output_queries(PortId port) const {
+  std::lock_guard lock(impl_->mutex);
+  const auto& ports = impl_->bootloader.ports;
+  const auto i = index(port);
+  return i < ports.size() ? impl_->bed.ioctl_count(ports[i].node, TIOCOUTQ) : 0;
 }
 
 bool Board::wait_bootloader_received(PortId port, std::string_view expected,

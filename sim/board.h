@@ -78,6 +78,9 @@ public:
   void set_silent(PortId port, bool silent);    // answers nothing, still records
   void flood(PortId port, bool on);             // writes text without pause while on
   void stop_reading(PortId port, bool stopped); // the program's writes back up
+  // Once the program has sent exactly `command`, the port takes none of its bytes any more
+  // (until the board goes): the program's next write finds no room, while it can still read.
+  void refuse_input_after(PortId port, std::string command);
   // Sends the frames in turn, one every `interval`, for ever; no frames stops it.
   void stream(PortId port, std::vector<std::string> frames, std::chrono::milliseconds interval);
   // Sends numbered_frame(0), (1), ... up to `count` frames in all (continuing the numbering on
@@ -99,6 +102,10 @@ public:
   [[nodiscard]] std::string bootloader_received(PortId port) const;
   bool wait_bootloader_received(PortId port, std::string_view expected,
                                 std::chrono::milliseconds max) const;
+  // How often the program asked the bootloader's port how much of its output was still queued
+  // (TIOCOUTQ), as a wait for its output to go out does: a pty takes every byte at once, so the
+  // query is all there is to see of that wait.
+  [[nodiscard]] std::size_t bootloader_output_queries(PortId port) const;
 
   // Removes the devices and hangs up the ports: an open port polls POLLHUP, reads end of
   // file and writes fail with EIO.

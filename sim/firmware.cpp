@@ -98,13 +98,18 @@ std::optional<std::string> terminal_answer(Configuration& config, std::string_vi
 }
 
 std::optional<std::string> can_answer(std::string_view command) {
-  if (command.starts_with("std ") || command.starts_with("ext ")) {
+  if (is_frame_command(command)) {
     return "OK\r\n";
   }
   return std::nullopt;
 }
 
 } // namespace
+
+bool is_frame_command(std::string_view bytes) {
+  return (bytes.starts_with("std ") || bytes.starts_with("ext ")) &&
+         (bytes.ends_with(" data") || bytes.ends_with(" remote"));
+}
 
 std::vector<std::string> split(const std::string& text, int pieces) {
   auto count = static_cast<std::size_t>(std::max(pieces, 1));

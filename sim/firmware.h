@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelkor::sim {
@@ -22,6 +23,10 @@ struct FirmwareStyle {
 // Answers for commands nobody scripted on `port`. On the terminal port "set KEY VALUE" and
 // "user-config N" change what "config" lists from then on.
 Fallback default_firmware(PortId port, FirmwareStyle style);
+
+// A frame command ("std 123 1 11 data", "ext 1ABCDEF0 remote") is whole at its last word: the
+// controller acknowledges it at once, well inside the sender's short answer window.
+bool is_frame_command(std::string_view bytes);
 
 // The traffic the CAN port sends unasked, and how often.
 std::vector<std::string> default_can_frames();

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <termios.h>
 #include <unistd.h>
 #include <utility>
 
@@ -39,9 +40,9 @@ int millis_until(std::chrono::steady_clock::time_point deadline,
 
 } // namespace
 
-Port::Port(int master, std::string slave, Fallback fallback)
+Port::Port(int master, std::string slave, Fallback fallback, CommandEnd command_end)
     : master_(master), slave_(std::move(slave)), fallback_(std::move(fallback)),
-      wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      command_end_(std::move(command_end)), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       notify_fd_(inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
   fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
   if (notify_fd_ >= 0) {
@@ -52,6 +53,10 @@ Port::Port(int master, std::string slave, Fallback fallback)
 
 Port::~Port() {
   stop();
+  if (hold_fd_ >= 0) {
+    tcflow(hold_fd_, TCOON);
+    close(hold_fd_);
+  }
   close(wake_fd_);
   if (notify_fd_ >= 0) {
     close(notify_fd_);
@@ -95,6 +100,17 @@ void Port::stop_reading(bool stopped) {
     reading_ = !stopped;
   }
   wake();
+}
+
+// The far end's output is stopped as a tty stops it on XOFF: the program's writes find no room
+// and wait, while its reads go on. Taken before the program opens the port, so its exclusive
+// claim does not shut us out.
+void Port::refuse_input_after(std::string command) {
+  std::lock_guard lock(mutex_);
+  refused_after_ = std::move(command);
+  if (hold_fd_ < 0) {
+    hold_fd_ = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  }
 }
 
 void Port::stream(std::vector<std::string> frames, std::chrono::milliseconds interval) {
@@ -219,10 +235,13 @@ void Port::take_input() {
   }
   std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
   burst_.append(bytes);
-  burst_end_ = Clock::now() + burst_gap;
+  burst_end_ = Clock::now() + (command_end_ && command_end_(burst_) ? 0ms : burst_gap);
   {
     std::lock_guard lock(mutex_);
     received_.append(bytes);
+    if (hold_fd_ >= 0 && !refused_after_.empty() && burst_ == refused_after_) {
+      tcflow(hold_fd_, TCOOFF);
+    }
   }
   received_changed_.notify_all();
 }

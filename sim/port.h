@@ -21,7 +21,7 @@ namespace zelkor::sim {
 class Port {
 public:
   // `master` stays owned by the caller and must outlive the port's thread (see stop()).
-  Port(int master, std::string slave, Fallback fallback);
+  Port(int master, std::string slave, Fallback fallback, CommandEnd command_end = {});
   ~Port();
   Port(const Port&) = delete;
   Port& operator=(const Port&) = delete;
@@ -30,6 +30,7 @@ public:
   void set_silent(bool silent);
   void flood(bool on);
   void stop_reading(bool stopped);
+  void refuse_input_after(std::string command);
   void stream(std::vector<std::string> frames, std::chrono::milliseconds interval);
   void push(std::string bytes);
   void pour(std::size_t count);
@@ -64,6 +65,7 @@ private:
   int master_;
   std::string slave_;
   Fallback fallback_;
+  CommandEnd command_end_;
   int wake_fd_ = -1;   // eventfd: a setter changed something
   int notify_fd_ = -1; // inotify: someone opened the far end
 
@@ -74,6 +76,8 @@ private:
   bool silent_ = false;
   bool flooding_ = false;
   bool reading_ = true;
+  std::string refused_after_; // the command after which the program's output is stopped
+  int hold_fd_ = -1;          // the far end, held open to stop its output
   std::vector<std::string> frames_;
   std::chrono::milliseconds interval_{0};
   std::size_t next_frame_ = 0;

@@ -20,4 +20,8 @@ struct Reply {
 // Answers a command the test did not script; nullopt means no answer at all.
 using Fallback = std::function<std::optional<Reply>(std::string_view command)>;
 
+// Tells whether the bytes of a burst so far make a whole command, answered at once instead of
+// after the burst's gap; empty: every command ends with silence.
+using CommandEnd = std::function<bool(std::string_view bytes)>;
+
 } // namespace zelkor::sim

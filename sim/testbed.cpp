@@ -17,7 +17,10 @@ namespace {
 
 // The default handler answers ENOTTY for ioctls it does not know (TIOCEXCL among them):
 // let the program's own process run each one on the real pty instead.
-gboolean pass_through(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer) {
+gboolean pass_through(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer ioctls) {
+  const gchar* node = umockdev_ioctl_client_get_devnode(client);
+  static_cast<IoctlLog*>(ioctls)->note(node != nullptr ? node : "",
+                                       umockdev_ioctl_client_get_request(client));
   GError* error = nullptr;
   int err = 0;
   int ret = umockdev_ioctl_client_execute(client, &err, &error);
@@ -53,6 +56,17 @@ std::string take(gchar* text) {
 }
 
 } // namespace
+
+void IoctlLog::note(const std::string& node, unsigned long request) {
+  std::lock_guard lock(mutex_);
+  ++counts_[{node, request}];
+}
+
+std::size_t IoctlLog::count(const std::string& node, unsigned long request) const {
+  std::lock_guard lock(mutex_);
+  const auto found = counts_.find({node, request});
+  return found == counts_.end() ? 0 : found->second;
+}
 
 Testbed::Testbed()
     : bed_(umockdev_testbed_new()), root_(take(umockdev_testbed_get_root_dir(bed_))) {}
@@ -159,7 +173,7 @@ void Testbed::set_openable(const TtyDevice& tty, bool openable) {
 
 void Testbed::attach_pass_through(const std::string& node) {
   auto* handler = umockdev_ioctl_base_new();
-  g_signal_connect(handler, "handle-ioctl", G_CALLBACK(pass_through), nullptr);
+  g_signal_connect(handler, "handle-ioctl", G_CALLBACK(pass_through), &ioctls_);
   handlers_.push_back(handler);
   GError* error = nullptr;
   if (!umockdev_testbed_attach_ioctl(bed_, node.c_str(), handler, &error)) {

@@ -2,6 +2,9 @@
 // A umockdev testbed holding pty-backed tty devices that a preloaded program takes for real
 // serial ports.
 
+#include <cstddef>
+#include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +22,17 @@ struct TtyDevice {
   std::string syspath;
   std::string node; // "/dev/ttyACM0"
   int master = -1;  // pty master: the far end of the wire
+};
+
+// The ioctl requests programs made on each node, as far as a test asks about them.
+class IoctlLog {
+public:
+  void note(const std::string& node, unsigned long request);
+  [[nodiscard]] std::size_t count(const std::string& node, unsigned long request) const;
+
+private:
+  mutable std::mutex mutex_;
+  std::map<std::pair<std::string, unsigned long>, std::size_t> counts_;
 };
 
 class Testbed {
@@ -53,6 +67,11 @@ public:
   // Closes the port's pty master: whoever has the node open sees a hang-up.
   void hang_up(const TtyDevice& tty);
 
+  // How often programs made `request` on the node (under that name, since the testbed began).
+  [[nodiscard]] std::size_t ioctl_count(const std::string& node, unsigned long request) const {
+    return ioctls_.count(node, request);
+  }
+
 private:
   TtyDevice add_tty_record(const std::string& name, const std::string& parent, bool with_node);
   void attach_pass_through(const std::string& node);
@@ -61,6 +80,7 @@ private:
   UMockdevTestbed* bed_ = nullptr;
   std::string root_;
   std::vector<UMockdevIoctlBase*> handlers_;
+  IoctlLog ioctls_; // written by the handlers' thread
   std::vector<int> masters_;
   int next_minor_ = 0;
 };

@@ -166,5 +166,29 @@ TEST(ConfigWrite, ReportsASetCommandTheBoardDoesNotTake) {
   EXPECT_THAT(board.received(PortId::terminal), ::testing::Not(::testing::HasSubstr("save")));
 }
 
+// The value is set but cannot be stored: reported as the failure it is, not as the set command's
+// answer. The board stops taking bytes as soon as the set command is in, long before the program
+// writes "save-config" (after its 25 ms answer window); only a starved firmware thread could be
+// later than that, so a run that sent more than the set command is run again.
+TEST(ConfigWrite, ReportsASaveTheBoardDoesNotTake) {
+  const std::string set = "set startup-timer 4";
+  const auto run = retried(
+      [&] {
+        Board board;
+        board.answer(PortId::terminal, set, {{"OK\r\n"}});
+        board.refuse_input_after(PortId::terminal, set);
+        Exchange attempt{run_config(board, {"-s", "startup-timer", "4"}), ""};
+        attempt.traffic = terminal_traffic(board, set);
+        if (attempt.traffic != set) {
+          attempt.traffic = "late"; // retried: the stop came after the save was written
+        }
+        return attempt;
+      },
+      write_failed, "late");
+  EXPECT_EQ(run.result.status, 1);
+  EXPECT_EQ(run.result.out, write_failed);
+  EXPECT_EQ(run.traffic, set);
+}
+
 } // namespace
 } // namespace zelkor::e2e

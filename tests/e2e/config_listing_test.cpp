@@ -103,26 +103,29 @@ TEST_P(ConfigListing, ReadPrintsTheValueOfItsOwnField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Config, ConfigListing,
-    ::testing::Values(ListingCase{"whole", {{listing}}, reads},
-                      ListingCase{"nine_byte_pieces", {pieces(listing, 9), 2ms}, reads},
-                      ListingCase{"line_pieces_with_pauses", {pieces(listing, 40), 15ms}, reads},
-                      ListingCase{"line_feeds_only", {pieces(with_line_feeds(listing), 13)}, reads},
-                      ListingCase{"lower_case_labels",
-                                  {pieces(lower_case(listing), 11)},
-                                  {{"ignition-sense", "on\n"},
-                                   {"can-mode", "slcan\n"},
-                                   {"hdmi-cec", "off\n"},
-                                   {"low-power-mode", "on\n"},
-                                   {"dio-power-switch", "on\n"}}},
-                      // Spaces inside a value go; the text after the label's last colon stays.
-                      ListingCase{
-                          "spaced_values",
-                          {{"Startup Timer: 1 0\r\nShutdown Voltage : 11.5 V\r\nCAN Mode:std\r\n"
-                            "HDMI CEC:\r\n"}},
-                          {{"startup-timer", "10\n"},
-                           {"shutdown-voltage", "11.5V\n"},
-                           {"can-mode", "std\n"},
-                           {"hdmi-cec", "\n"}}}),
+    ::testing::Values(
+        ListingCase{"whole", {{listing}}, reads},
+        ListingCase{"nine_byte_pieces", {pieces(listing, 9), 2ms}, reads},
+        ListingCase{"line_pieces_with_pauses", {pieces(listing, 40), 15ms}, reads},
+        // Pauses a 25 ms command window would take for the end of the answer.
+        ListingCase{
+            "pauses_past_a_command_window", {pieces(listing, 120), 60ms}, {{"hdmi-cec", "Off\n"}}},
+        ListingCase{"line_feeds_only", {pieces(with_line_feeds(listing), 13)}, reads},
+        ListingCase{"lower_case_labels",
+                    {pieces(lower_case(listing), 11)},
+                    {{"ignition-sense", "on\n"},
+                     {"can-mode", "slcan\n"},
+                     {"hdmi-cec", "off\n"},
+                     {"low-power-mode", "on\n"},
+                     {"dio-power-switch", "on\n"}}},
+        // Spaces inside a value go; the text after the label's last colon stays.
+        ListingCase{"spaced_values",
+                    {{"Startup Timer: 1 0\r\nShutdown Voltage : 11.5 V\r\nCAN Mode:std\r\n"
+                      "HDMI CEC:\r\n"}},
+                    {{"startup-timer", "10\n"},
+                     {"shutdown-voltage", "11.5V\n"},
+                     {"can-mode", "std\n"},
+                     {"hdmi-cec", "\n"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The default firmware keeps what it is told; a change shows in the next read and listing, as a

@@ -45,6 +45,8 @@ TEST_P(UpdateFlow, WritesTheImageToTheBootloaderAfterTheRestart) {
   EXPECT_EQ(board.bootloader_received(PortId::terminal), "");
   EXPECT_EQ(board.received(PortId::terminal), "launch-bootloader");
   EXPECT_TRUE(same_bytes(board.received(PortId::can), ""));
+  // "Update Complete!" only once the port has sent it all: it waited for its output queue.
+  EXPECT_GT(board.bootloader_output_queries(PortId::can), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -38,6 +38,7 @@ TEST(DefaultFirmware, AnswersWhatTheToolAsks) {
       {PortId::can, "std 7ff 4 11223344 data", "OK\r\n"},
       {PortId::can, "ext 1ABCDEF0 remote", "OK\r\n"},
       {PortId::can, "version", std::nullopt},
+      {PortId::can, "std 123", std::nullopt}, // not yet a whole frame command
   };
   for (const auto& [port, command, expected] : table) {
     EXPECT_EQ(answer(port, command), expected) << command;
