@@ -7,6 +7,7 @@
 
 #include "cli/names.h"
 #include "cli/suggest.h"
+#include "utils/chunk.h"
 
 namespace zelkor::cli {
 
@@ -22,7 +23,7 @@ bool starts_a_name(char c) {
 std::string quoted_list(const std::vector<std::string>& words) {
   std::vector<std::string> quoted;
   for (const auto& word : words) {
-    quoted.push_back(fmt::format("'{}'", word));
+    quoted.push_back(fmt::format("'{}'", utils::chunk::escaped(word)));
   }
   return fmt::format("{}", fmt::join(quoted, ", "));
 }
@@ -205,7 +206,7 @@ private:
     for (const CLI::App* child : children) {
       names.push_back(child->get_name());
     }
-    std::string message = fmt::format("unrecognized subcommand '{}'", word);
+    std::string message = fmt::format("unrecognized subcommand '{}'", utils::chunk::escaped(word));
     if (auto near = closest(word, names)) {
       message += fmt::format("\n\n  tip: did you mean '{}'?", *near);
     }
@@ -248,8 +249,9 @@ private:
       const CLI::App* below = above;
       above = above->get_parent();
       if (find_at(*above, name, is_long) != nullptr) {
-        add_unexpected(typed, fmt::format("'{}' belongs to '{}': put it before '{}'", dashed,
-                                          command_line_of(*above), below->get_name()));
+        add_unexpected(typed, fmt::format("'{}' belongs to '{}': put it before '{}'",
+                                          utils::chunk::escaped(dashed), command_line_of(*above),
+                                          below->get_name()));
         return;
       }
     }
