@@ -1,7 +1,5 @@
 #include "can/listen.h"
 
-#include <fcntl.h>
-
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +12,7 @@
 
 #include "can/dump_text.h"
 #include "can/frames.h"
+#include "utils/chunk.h"
 #include "utils/ctrlc.h"
 #include "utils/serial.h"
 #include "utils/zlkr.h"
@@ -36,17 +35,6 @@ float seconds_between(Clock::time_point from, Clock::time_point to) {
   const auto whole = std::chrono::floor<std::chrono::seconds>(elapsed);
   const auto nanos = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed - whole);
   return static_cast<float>(whole.count()) + static_cast<float>(nanos.count()) / 1e9F;
-}
-
-// Created when missing and emptied when present, so a shorter dump leaves no older tail.
-std::expected<utils::output::Sink, std::string> open_output(const std::filesystem::path& path) {
-  utils::UniqueFd fd{
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644)};
-  if (!fd.valid()) {
-    return std::unexpected(fmt::format("Could not open output file {}: {}", path.native(),
-                                       std::generic_category().message(errno)));
-  }
-  return utils::output::Sink(std::move(fd));
 }
 
 // Turns received bytes into dump lines, keeping the delta's reference instant between reads.
@@ -109,6 +97,7 @@ End dump(utils::serial::Port& port, const utils::ctrlc::Watch& watch, Lines& lin
         sink.reader_gone(); // recorded as a failed write
         return End::output_failed;
       }
+      fmt::print(stderr, "{}\n", utils::zlkr::port_lost(port.path(), count.error()));
       return End::port_failed;
     }
     lines.take(std::string_view(buffer.data(), *count));
@@ -123,30 +112,21 @@ End dump(utils::serial::Port& port, const utils::ctrlc::Watch& watch, Lines& lin
 // A file the dump cannot write to is named; standard output's own failures are reported once
 // the handler returns.
 void report_failed_file(const std::filesystem::path& path, const utils::output::Sink& file) {
-  fmt::print(stderr, "zelkor: cannot write to {}: {}\n", path.native(), file.error().message());
+  fmt::print(stderr, "zelkor: cannot write to {}: {}\n", utils::chunk::escaped(path.native()),
+             file.error().message());
 }
 
 } // namespace
 
 std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
-                     std::optional<std::filesystem::path> output, bool csv,
-                     utils::output::Sink& out) {
+                     std::optional<DumpFile> file, bool csv, utils::output::Sink& out) {
   auto port = utils::zlkr::interface("can", claim_timeout_ms);
   if (!port) {
     out.line(port.error());
     return 1;
   }
   const utils::ctrlc::Watch watch;
-  std::optional<utils::output::Sink> file;
-  if (output) {
-    auto opened = open_output(*output);
-    if (!opened) {
-      out.line(opened.error());
-      return 1;
-    }
-    file.emplace(std::move(*opened));
-  }
-  utils::output::Sink& sink = file ? *file : out;
+  utils::output::Sink& sink = file ? file->sink : out;
   const Layout layout{.csv = csv, .delta = delta};
   End end = End::output_failed;
   if (sink.write(header(layout))) {
@@ -161,7 +141,7 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     return 1;
   case End::output_failed:
     if (file) {
-      report_failed_file(*output, *file);
+      report_failed_file(file->path, file->sink);
     }
     return 1;
   }

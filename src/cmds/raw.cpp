@@ -1,5 +1,9 @@
 #include "cmds/raw.h"
 
+#include <cstdio>
+
+#include <fmt/format.h>
+
 #include "utils/firmware.h"
 #include "utils/overloaded.h"
 #include "utils/zlkr.h"
@@ -23,14 +27,19 @@ std::uint8_t write(const Write& request, const Raw& raw, utils::output::Sink& ou
 }
 
 // Ctrl-C is the normal end; a port that failed (a board unplugged) must not read as success to
-// a script that logs with this.
+// a script that logs with this, and is named on standard error, leaving the traffic on
+// standard output as it came. A failed output is reported once the handler returns.
 std::uint8_t listen(const Listen& request, const Raw& raw, utils::output::Sink& out) {
   auto port = get_device(request.port, raw.timeout);
   if (!port) {
     out.line(port.error());
     return 1;
   }
-  return utils::serial::listen(*port, raw.truncate, out) ? 0 : 1;
+  const auto listened = utils::serial::listen(*port, raw.truncate, out);
+  if (!listened && out.ok()) {
+    fmt::print(stderr, "{}\n", utils::zlkr::port_lost(port->path(), listened.error()));
+  }
+  return listened ? 0 : 1;
 }
 
 std::uint8_t devices(utils::output::Sink& out) {

@@ -98,16 +98,18 @@ TEST(RawListenText, ReplacesBytesThatAreNotUtf8) {
   EXPECT_EQ(child.wait(exits_within).status, 0);
 }
 
-// A board that goes away is a failure for a script watching the exit status, and nothing more
-// is printed.
-TEST(RawListenUnplug, EndsWithStatusOne) {
+// A board that goes away is a failure for a script watching the exit status; standard output
+// gets nothing more, standard error names the port and why.
+TEST(RawListenUnplug, EndsWithStatusOneAndSaysWhy) {
   Board board;
+  const auto node = board.node(PortId::can);
   auto child = start_listening(board, {"-c", "0"});
   shows(board, child, "a", "a\n");
   board.unplug();
   const auto result = child.wait(exits_within);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "a\n");
+  EXPECT_EQ(result.err, "zelkor: " + node + ": the device went away\n");
 }
 
 // Frames the board sends on its own are printed as they come, one per line.
