@@ -30,9 +30,10 @@ struct PortIdentity {
   bool operator==(const PortIdentity&) const = default;
 };
 
-// Every tty device with the given USB identity, in enumeration order, however many there are
-// (none when udev cannot be asked).
-std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id);
+// Every tty device with the given USB identity, in enumeration order, however many there are;
+// nothing when udev cannot be asked, which says nothing about which ports are there.
+std::optional<std::vector<PortIdentity>> find_ports(std::uint16_t vendor_id,
+                                                    std::uint16_t product_id);
 
 // A serial device held for exclusive use. Every read and write is bounded by the time-out;
 // destroying the port gives up the exclusive use and closes it.
