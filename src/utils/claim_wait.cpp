@@ -75,9 +75,12 @@ private:
 
 } // namespace
 
+// Compared in seconds: a limit of many years would overflow in milliseconds.
 Scope::Scope(std::chrono::seconds limit)
-    : previous_(std::exchange(current_limit, std::min<std::chrono::milliseconds>(limit, longest))) {
-}
+    : previous_(std::exchange(current_limit,
+                              limit >= std::chrono::duration_cast<std::chrono::seconds>(longest)
+                                  ? longest
+                                  : std::chrono::milliseconds(limit))) {}
 
 Scope::~Scope() {
   current_limit = previous_;

@@ -1,5 +1,6 @@
 // Ctrl-C during `update`: once the firmware has been asked to restart, stopping leaves the
 // microcontroller without firmware, so one Ctrl-C only warns and a second one is needed.
+#include "process_probe.h"
 #include "update_support.h"
 
 #include <gtest/gtest.h>
