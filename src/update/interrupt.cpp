@@ -15,7 +15,7 @@ namespace {
 std::atomic<int> presses{0};
 std::atomic<int> wake_write_fd{-1};
 
-extern "C" void on_sigint(int /*signal*/) {
+extern "C" void on_sigint_during_update(int /*signal*/) {
   const int saved_errno = errno;
   if (presses.fetch_add(1) == 0) {
     [[maybe_unused]] const auto ignored =
@@ -37,7 +37,7 @@ TwoStageCtrlC::TwoStageCtrlC() {
   }
   wake_write_fd.store(wake_[1]);
   struct sigaction action {};
-  action.sa_handler = on_sigint;
+  action.sa_handler = on_sigint_during_update;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   if (::sigaction(SIGINT, &action, &previous_) != 0) {

@@ -30,7 +30,7 @@ std::error_code last_error() {
   return {errno, std::generic_category()};
 }
 
-extern "C" void on_alarm(int /*signal*/) {}
+extern "C" void on_claim_alarm(int /*signal*/) {}
 
 timespec as_timespec(std::chrono::nanoseconds span) {
   const auto whole = std::chrono::floor<std::chrono::seconds>(span);
@@ -43,7 +43,7 @@ class Alarm {
 public:
   explicit Alarm(std::chrono::milliseconds limit) {
     struct sigaction action {};
-    action.sa_handler = on_alarm; // no SA_RESTART: the blocked call must return EINTR
+    action.sa_handler = on_claim_alarm; // no SA_RESTART: the blocked call must return EINTR
     sigemptyset(&action.sa_mask);
     installed_ = ::sigaction(SIGALRM, &action, &previous_) == 0;
     sigevent event{};
