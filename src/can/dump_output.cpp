@@ -5,9 +5,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include <fmt/format.h>
-
-#include "utils/chunk.h"
+#include "can/dump_text.h"
 
 namespace zelkor::can {
 
@@ -16,9 +14,8 @@ std::expected<DumpFile, std::string> open_dump_file(const std::filesystem::path&
   utils::UniqueFd fd{
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644)};
   if (!fd.valid() || ::fcntl(fd.get(), F_SETFL, 0) != 0) {
-    return std::unexpected(fmt::format("Could not open output file {}: {}",
-                                       utils::chunk::escaped(path.native()),
-                                       std::generic_category().message(errno)));
+    return std::unexpected(
+        listen::cannot_open(path, std::error_code(errno, std::generic_category())));
   }
   return DumpFile{path, utils::output::Sink(std::move(fd))};
 }
