@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include <algorithm>
+#include <chrono>
 #include <sstream>
 
 #include <fmt/ostream.h>
@@ -8,12 +10,15 @@
 #include "cli/parse.h"
 #include "completions/generate.h"
 #include "grammar.h"
+#include "utils/claim_wait.h"
 
 namespace zelkor {
 
 namespace {
 
 std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
+  const utils::claim_wait::Scope claim_wait(std::chrono::seconds(
+      std::min<std::uint64_t>(grammar.wait_seconds, std::chrono::seconds::max().count())));
   if (grammar.gen_completions->count() > 0) {
     std::ostringstream script;
     completions::generate(grammar.shell, grammar.tree, script);

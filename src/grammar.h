@@ -4,6 +4,7 @@
 // the subcommands in help and completion. Adding a subcommand is one member here and one
 // dispatch line in app.cpp.
 
+#include <cstdint>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -25,6 +26,8 @@ struct Grammar {
   cli::Tree tree;
   std::string shell;
   CLI::Option* gen_completions;
+  std::uint64_t wait_seconds = 0; // how long a claim waits for a port another process holds
+  CLI::Option* wait;
   // Subcommand modules, in tree order: config, op, raw, can, update.
   cmds::config::Cli config{tree};
   cmds::mcu::Cli op{tree};

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "can/dump_output.h"
 #include "can/listen.h"
 #include "can/send.h"
 #include "cmds/config.h"
@@ -40,17 +41,28 @@ bool set_baudrate(const std::string& baudrate, utils::output::Sink& out) {
 } // namespace
 
 std::uint8_t handler(Action action, utils::output::Sink& out) {
+  // Before the mode check: an output that cannot be opened touches no port.
+  std::optional<DumpFile> file;
+  if (const auto* dump = std::get_if<Dump>(&action.action); dump != nullptr && dump->output) {
+    auto opened = open_dump_file(*dump->output);
+    if (!opened) {
+      out.line(opened.error());
+      return 1;
+    }
+    file.emplace(std::move(*opened));
+  }
   if (!action.nocheck && !mode_is_standard(out)) {
     return 1;
   }
   if (action.baudrate && !set_baudrate(*action.baudrate, out)) {
     return 1;
   }
-  return std::visit(utils::Overloaded{
-                        [&](Send& send) { return send::can_message(std::move(send), out); },
-                        [&](Dump& dump) { return listen::can_bus(std::move(dump), out); },
-                    },
-                    action.action);
+  return std::visit(
+      utils::Overloaded{
+          [&](Send& send) { return send::can_message(std::move(send), out); },
+          [&](Dump& dump) { return listen::can_bus(std::move(dump), std::move(file), out); },
+      },
+      action.action);
 }
 
 } // namespace zelkor::can

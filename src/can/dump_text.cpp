@@ -76,13 +76,13 @@ bool keeps(std::span<const std::string> filter, std::string_view id) {
 }
 
 std::string cannot_open(const std::filesystem::path& path, std::error_code cause) {
-  return fmt::format("Could not open output file {}: {}", utils::chunk::to_printable(path.native()),
+  return fmt::format("Could not open output file {}: {}", utils::chunk::escaped(path.native()),
                      cause.message());
 }
 
 std::string cannot_write(const std::filesystem::path& path, std::error_code cause) {
-  return fmt::format("Could not write to output file {}: {}",
-                     utils::chunk::to_printable(path.native()), cause.message());
+  return fmt::format("Could not write to output file {}: {}", utils::chunk::escaped(path.native()),
+                     cause.message());
 }
 
 } // namespace zelkor::can::listen

@@ -34,8 +34,8 @@ std::string shortest_decimal(float seconds);
 // must equal one of its texts exactly (no case folding, no numeric comparison).
 bool keeps(std::span<const std::string> filter, std::string_view id);
 
-// The messages for an output file that cannot be opened or written to, naming the path (bytes
-// that are not UTF-8 become U+FFFD) and the cause.
+// The messages for an output file that cannot be opened or written to, naming the path (control
+// characters and bytes that are not UTF-8 escaped) and the cause.
 std::string cannot_open(const std::filesystem::path& path, std::error_code cause);
 std::string cannot_write(const std::filesystem::path& path, std::error_code cause);
 

@@ -1,7 +1,5 @@
 #include "can/listen.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <expected>
 #include <system_error>
@@ -23,19 +21,9 @@ constexpr std::size_t read_size = 16 * 1024;
 // Claimed with no time-out: the loop waits on the port and Ctrl-C together instead.
 constexpr std::uint64_t claim_timeout_ms = 0;
 
-// Created when missing and emptied when present, so a shorter dump leaves no older tail.
-std::expected<utils::output::Sink, std::string> open_output(const std::filesystem::path& path) {
-  utils::UniqueFd fd{
-      ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644)};
-  if (!fd.valid()) {
-    return std::unexpected(cannot_open(path, std::error_code(errno, std::generic_category())));
-  }
-  return utils::output::Sink(std::move(fd));
-}
-
 } // namespace
 
-std::uint8_t can_bus(Dump options, utils::output::Sink& out) {
+std::uint8_t can_bus(Dump options, std::optional<DumpFile> file, utils::output::Sink& out) {
   auto port = utils::zlkr::interface("can", claim_timeout_ms);
   if (!port) {
     out.line(port.error());
@@ -43,16 +31,7 @@ std::uint8_t can_bus(Dump options, utils::output::Sink& out) {
   }
   // Before the header: once a reader sees it, Ctrl-C ends the dump cleanly.
   const utils::ctrlc::Watch watch;
-  std::optional<utils::output::Sink> file;
-  if (options.output) {
-    auto opened = open_output(*options.output);
-    if (!opened) {
-      out.line(opened.error());
-      return 1;
-    }
-    file.emplace(std::move(*opened));
-  }
-  utils::output::Sink& sink = file ? *file : out;
+  utils::output::Sink& sink = file ? file->sink : out;
   const Layout layout{.csv = options.csv, .delta = options.delta};
   auto end = utils::listen::End::output_failed;
   if (sink.write(header(layout))) {
@@ -73,7 +52,7 @@ std::uint8_t can_bus(Dump options, utils::output::Sink& out) {
   case utils::listen::End::output_failed:
     // Standard output's own failures are reported once the handler returns.
     if (file) {
-      out.line(cannot_write(*options.output, file->error()));
+      out.line(cannot_write(file->path, file->sink.error()));
     }
     return 1;
   }

@@ -25,6 +25,9 @@ std::string value_part(const CLI::Option& option) {
 } // namespace
 
 std::string value_name(const CLI::Option& option) {
+  if (!option.get_option_text().empty()) { // a name the grammar chose for the value
+    return option.get_option_text();
+  }
   std::string name = option.get_positional()       ? option.get_name()
                      : option.get_lnames().empty() ? option.get_snames().front()
                                                    : option.get_lnames().front();

@@ -9,6 +9,7 @@
 #include "cli/names.h"
 #include "cli/scan.h"
 #include "cli/suggest.h"
+#include "utils/chunk.h"
 
 namespace zelkor::cli {
 
@@ -45,7 +46,8 @@ std::uint8_t answer_help_command(const Tree& tree, const CLI::App& help_command,
     }
     auto found = std::ranges::find(names, word);
     if (found == names.end()) {
-      std::string message = fmt::format("unrecognized subcommand '{}'", word);
+      std::string message =
+          fmt::format("unrecognized subcommand '{}'", utils::chunk::escaped(word));
       if (auto near = closest(word, names)) {
         message += fmt::format("\n\n  tip: did you mean '{}'?", *near);
       }
@@ -102,7 +104,8 @@ Problem invalid_value(const Tree& tree, const CLI::ValidationError& error) {
   const std::string value = refused != results.end() ? *refused
                             : results.empty()        ? std::string{}
                                                      : results.back();
-  std::string message = fmt::format("invalid value '{}' for '{}'", value, label(*option));
+  std::string message =
+      fmt::format("invalid value '{}' for '{}'", utils::chunk::escaped(value), label(*option));
   // The list of choices says all a refusal by the list itself would; another check's reason
   // is given as it stands.
   if (reason != choice_refusal(value, choices)) {

@@ -7,6 +7,7 @@
 
 #include "cli/names.h"
 #include "cli/suggest.h"
+#include "utils/chunk.h"
 
 namespace zelkor::cli {
 
@@ -27,7 +28,7 @@ std::string quoted_list(const std::vector<std::string>& words) {
   const std::size_t shown = words.size() > listed_in_full ? listed_in_full - 1 : words.size();
   std::vector<std::string> quoted;
   for (std::size_t i = 0; i < shown; ++i) {
-    quoted.push_back(fmt::format("'{}'", words[i]));
+    quoted.push_back(fmt::format("'{}'", utils::chunk::escaped(words[i])));
   }
   if (shown < words.size()) {
     quoted.push_back(fmt::format("... and {} more", words.size() - shown));
@@ -231,7 +232,7 @@ private:
     for (const CLI::App* child : children) {
       names.push_back(child->get_name());
     }
-    std::string message = fmt::format("unrecognized subcommand '{}'", word);
+    std::string message = fmt::format("unrecognized subcommand '{}'", utils::chunk::escaped(word));
     if (auto near = closest(word, names)) {
       message += fmt::format("\n\n  tip: did you mean '{}'?", *near);
     }
@@ -294,8 +295,9 @@ private:
       const CLI::App* below = above;
       above = above->get_parent();
       if (find_at(*above, name, is_long) != nullptr) {
-        add_unexpected(typed, fmt::format("'{}' belongs to '{}': put it before '{}'", dashed,
-                                          command_line_of(*above), below->get_name()));
+        add_unexpected(typed, fmt::format("'{}' belongs to '{}': put it before '{}'",
+                                          utils::chunk::escaped(dashed), command_line_of(*above),
+                                          below->get_name()));
         return;
       }
     }

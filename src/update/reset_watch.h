@@ -6,11 +6,13 @@
 // first of them is its CAN interface: the wait must not end on them. The microcontroller shows
 // that it restarted either by its ports leaving the listing or by coming back as a new USB
 // device (new bus and device numbers), often under the same node names. Once it has, the wait
-// ends at the first discovery of two ports that are not the firmware's. A microcontroller that
-// shows no sign of a restart within the grace is taken to be in its bootloader already (an
+// ends at the first discovery of two ports that are not the firmware's: a port of the USB
+// device with the firmware's bus and device numbers never is the bootloader's. A microcontroller
+// that shows no sign of a restart within the grace is taken to be in its bootloader already (an
 // earlier update was interrupted), and the update goes on with the ports present.
 
 #include <chrono>
+#include <optional>
 #include <set>
 #include <string>
 #include <variant>
@@ -37,8 +39,9 @@ public:
   // `before`: the firmware's two ports, as found before the restart was asked for.
   explicit ResetWatch(std::vector<utils::serial::PortIdentity> before, WaitLimits limits = {});
 
-  // Takes one discovery made `elapsed` after the wait began.
-  Verdict observe(const std::vector<utils::serial::PortIdentity>& now,
+  // Takes one discovery made `elapsed` after the wait began; nothing when it could not ask
+  // udev, which is neither a sign of the restart nor a listing of the bootloader.
+  Verdict observe(const std::optional<std::vector<utils::serial::PortIdentity>>& now,
                   std::chrono::milliseconds elapsed);
 
 private:

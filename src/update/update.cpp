@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "update/image.h"
+#include "update/interrupt.h"
 #include "update/reset_watch.h"
 #include "update/update_text.h"
 #include "utils/firmware.h"
@@ -38,7 +39,13 @@ std::uint8_t failed(utils::output::Sink& out, std::string_view message) {
   return 1;
 }
 
-std::vector<serial::PortIdentity> discover() {
+// The second Ctrl-C: the status a shell gives a run that SIGINT ended.
+std::uint8_t stopped(utils::output::Sink& out) {
+  out.line(interrupted);
+  return 130;
+}
+
+std::optional<std::vector<serial::PortIdentity>> discover() {
   return serial::find_ports(utils::firmware::vendor_id, utils::firmware::product_id);
 }
 
@@ -56,11 +63,18 @@ std::expected<void, std::string> launch_bootloader(const std::string& terminal,
   return {};
 }
 
-// The bootloader's two ports, or nothing when they did not come in time.
-std::optional<serial::PortList> wait_for_bootloader(std::vector<serial::PortIdentity> firmware,
-                                                    Clock::time_point start) {
+// Why the update stopped before the image was written.
+enum class Stop { timed_out, interrupted };
+
+// The bootloader's two ports, or why there are none.
+std::expected<serial::PortList, Stop>
+wait_for_bootloader(std::vector<serial::PortIdentity> firmware, Clock::time_point start,
+                    const TwoStageCtrlC& ctrl_c) {
   ResetWatch watch(std::move(firmware), limits);
   for (;;) {
+    if (ctrl_c.stop_requested()) {
+      return std::unexpected(Stop::interrupted);
+    }
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     const auto verdict = watch.observe(discover(), elapsed);
@@ -68,21 +82,25 @@ std::optional<serial::PortList> wait_for_bootloader(std::vector<serial::PortIden
       return ready->ports;
     }
     if (std::holds_alternative<TimedOut>(verdict)) {
-      return std::nullopt;
+      return std::unexpected(Stop::timed_out);
     }
     std::this_thread::sleep_for(discovery_pace);
   }
 }
 
 // A node can be listed a moment before it can be opened: tried again until `deadline`.
-std::optional<serial::Port> attach(const std::string& node, Clock::time_point deadline) {
+std::expected<serial::Port, Stop> attach(const std::string& node, Clock::time_point deadline,
+                                         const TwoStageCtrlC& ctrl_c) {
   for (;;) {
     auto port = serial::claim(node, bootloader_timeout_ms);
     if (port) {
       return std::move(*port);
     }
+    if (ctrl_c.stop_requested()) {
+      return std::unexpected(Stop::interrupted);
+    }
     if (Clock::now() >= deadline) {
-      return std::nullopt;
+      return std::unexpected(Stop::timed_out);
     }
     std::this_thread::sleep_for(claim_pace);
   }
@@ -116,11 +134,12 @@ private:
   utils::output::Sink err_{STDERR_FILENO};
 };
 
-std::expected<void, std::error_code> send_image(serial::Port& port, std::string_view image) {
+std::expected<void, std::error_code> send_image(serial::Port& port, std::string_view image,
+                                                int wake_fd) {
   Progress progress(image.size());
   for (std::size_t sent = 0; sent < image.size();) {
     const auto chunk = image.substr(sent, image_chunk);
-    if (auto written = port.write(chunk); !written) {
+    if (auto written = port.write(chunk, wake_fd); !written) {
       return written;
     }
     sent += chunk.size();
@@ -129,21 +148,51 @@ std::expected<void, std::error_code> send_image(serial::Port& port, std::string_
   return {};
 }
 
-// The bootloader's commands and the image; done once the port has sent every byte.
+// The bootloader's commands and the image; done once the port has sent every byte. A second
+// Ctrl-C ends any wait on the port at once (std::errc::interrupted).
 std::expected<void, std::error_code> flash(serial::Port& port, std::string_view image,
-                                           utils::output::Sink& out) {
+                                           utils::output::Sink& out, const TwoStageCtrlC& ctrl_c) {
   out.line(performing);
   for (const auto step : steps) {
     out.line(step_line(step));
-    if (auto written = port.write(step); !written) {
+    if (auto written = port.write(step, ctrl_c.wake_fd()); !written) {
       return written;
     }
   }
   out.line(writing);
-  if (auto sent = send_image(port, image); !sent) {
+  if (auto sent = send_image(port, image, ctrl_c.wake_fd()); !sent) {
     return sent;
   }
-  return port.drain();
+  return port.drain(ctrl_c.wake_fd());
+}
+
+// From the restart request on, an update ends only by completing, by failing, or by a second
+// Ctrl-C (status 130); the microcontroller is left in its bootloader by the last two.
+std::uint8_t restart_and_flash(std::vector<serial::PortIdentity> firmware,
+                               const std::string& terminal, std::string_view image,
+                               utils::output::Sink& out) {
+  const TwoStageCtrlC ctrl_c;
+  if (auto launched = launch_bootloader(terminal, out); !launched) {
+    return failed(out, launched.error());
+  }
+  out.line(waiting);
+  const auto start = Clock::now();
+  const auto bootloader = wait_for_bootloader(std::move(firmware), start, ctrl_c);
+  if (!bootloader) {
+    return bootloader.error() == Stop::interrupted ? stopped(out) : failed(out, timed_out);
+  }
+  out.line(attaching);
+  auto port = attach((*bootloader)[utils::firmware::bootloader_port], start + limits.limit, ctrl_c);
+  if (!port) {
+    return port.error() == Stop::interrupted ? stopped(out)
+                                             : failed(out, utils::zlkr::kind_claim_failed);
+  }
+  if (auto flashed = flash(*port, image, out, ctrl_c); !flashed) {
+    return flashed.error() == std::errc::interrupted ? stopped(out)
+                                                     : failed(out, utils::zlkr::write_failed);
+  }
+  out.line(complete);
+  return 0;
 }
 
 } // namespace
@@ -155,7 +204,8 @@ std::uint8_t handler(Options options, utils::output::Sink& out) {
     return failed(out, image.error());
   }
   out.line(detecting);
-  auto firmware = discover();
+  // udev that cannot be asked finds no port, as for every other command.
+  auto firmware = discover().value_or(std::vector<serial::PortIdentity>{});
   // Any count but two gets get_ports' text.
   const auto ports = utils::ports::judge_count(serial::nodes_of(firmware));
   if (!ports) {
@@ -164,25 +214,8 @@ std::uint8_t handler(Options options, utils::output::Sink& out) {
   if (!out.ok()) {
     return 1; // nobody would learn how an update started now ends
   }
-  if (auto launched = launch_bootloader((*ports)[utils::firmware::terminal_port], out); !launched) {
-    return failed(out, launched.error());
-  }
-  out.line(waiting);
-  const auto start = Clock::now();
-  const auto bootloader = wait_for_bootloader(std::move(firmware), start);
-  if (!bootloader) {
-    return failed(out, timed_out);
-  }
-  out.line(attaching);
-  auto port = attach((*bootloader)[utils::firmware::bootloader_port], start + limits.limit);
-  if (!port) {
-    return failed(out, utils::zlkr::kind_claim_failed);
-  }
-  if (!flash(*port, *image, out)) {
-    return failed(out, utils::zlkr::write_failed);
-  }
-  out.line(complete);
-  return 0;
+  return restart_and_flash(std::move(firmware), (*ports)[utils::firmware::terminal_port], *image,
+                           out);
 }
 
 } // namespace zelkor::update

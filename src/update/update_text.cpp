@@ -11,7 +11,7 @@ std::string step_line(std::string_view step) {
 }
 
 std::string shown(const std::filesystem::path& path) {
-  return utils::chunk::to_printable(path.native());
+  return utils::chunk::escaped(path.native());
 }
 
 std::string unreadable(const std::filesystem::path& path, std::error_code cause) {

@@ -25,6 +25,9 @@ inline constexpr std::string_view attaching = "Attaching to bootloader...";
 inline constexpr std::string_view performing = "Performing step:";
 inline constexpr std::string_view writing = "Writing new firmware...";
 inline constexpr std::string_view complete = "Update Complete!";
+// After a second Ctrl-C, in place of "Update Complete!".
+inline constexpr std::string_view interrupted =
+    "Update interrupted: the microcontroller waits in its bootloader. Run the update again.";
 
 // The bootloader's commands, sent in this order before the image.
 inline constexpr std::array<std::string_view, 3> steps{"start", "erase", "flash"};
@@ -32,7 +35,7 @@ inline constexpr std::array<std::string_view, 3> steps{"start", "erase", "flash"
 // "  - start..."
 std::string step_line(std::string_view step);
 
-// The image path as text that can be printed: bytes that are not UTF-8 become U+FFFD.
+// The image path as text that can be printed, control characters and stray bytes escaped.
 std::string shown(const std::filesystem::path& path);
 
 // "Could not read firmware image fw.bin: No such file or directory"

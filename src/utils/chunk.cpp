@@ -48,6 +48,25 @@ std::size_t sequence_length(std::string_view text) {
   return length;
 }
 
+// U+0000-U+001F, U+007F and U+0080-U+009F, the last two bytes long in UTF-8.
+bool is_control(std::string_view character) {
+  const auto lead = static_cast<unsigned char>(character[0]);
+  if (character.size() == 1) {
+    return lead < 0x20U || lead == 0x7FU;
+  }
+  return character.size() == 2 && lead == 0xC2U && static_cast<unsigned char>(character[1]) < 0xA0U;
+}
+
+void append_hex(std::string& out, std::string_view bytes) {
+  constexpr std::string_view digits = "0123456789abcdef";
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    out += "\\x";
+    out += digits[byte >> 4U];
+    out += digits[byte & 0x0FU];
+  }
+}
+
 } // namespace
 
 void append(std::string& collected, std::span<const char> bytes) {
@@ -107,6 +126,23 @@ std::string to_printable(std::string_view bytes) {
       out += bytes.substr(0, length);
       bytes.remove_prefix(length);
     }
+  }
+  return out;
+}
+
+std::string escaped(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const std::size_t valid = sequence_length(bytes);
+    const std::size_t length = std::max<std::size_t>(1, valid);
+    const auto character = bytes.substr(0, length);
+    if (valid == 0 || is_control(character)) {
+      append_hex(out, character);
+    } else {
+      out += character;
+    }
+    bytes.remove_prefix(length);
   }
   return out;
 }

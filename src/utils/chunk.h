@@ -34,4 +34,10 @@ std::optional<std::string_view> nth_char(std::string_view text, std::size_t inde
 // `bytes` with every invalid UTF-8 sequence replaced by U+FFFD, for printing raw traffic.
 std::string to_printable(std::string_view bytes);
 
+// A path or value from outside, made safe to put into a message: each byte of a control
+// character (C0, DEL, C1) and each byte that is not part of valid UTF-8 becomes "\x1b" style
+// text, so nothing echoed can move the cursor or repaint the user's terminal. Other text,
+// backslashes included, stays as typed.
+std::string escaped(std::string_view bytes);
+
 } // namespace zelkor::utils::chunk

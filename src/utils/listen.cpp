@@ -1,9 +1,14 @@
 #include "utils/listen.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <system_error>
 #include <vector>
+
+#include <fmt/format.h>
+
+#include "utils/zlkr.h"
 
 namespace zelkor::utils::listen {
 
@@ -23,6 +28,8 @@ End run(serial::Port& port, const ctrlc::Watch& watch, Options options, output::
         out.reader_gone(); // the sink records it, so the run ends as for a failed write
         return End::output_failed;
       }
+      // Standard output keeps the traffic as it came; why it ended goes beside it.
+      fmt::print(stderr, "{}\n", zlkr::port_lost(port.path(), count.error()));
       return End::port_failed;
     }
     const Reply reply = consume(std::string_view(buffer.data(), *count));

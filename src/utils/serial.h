@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,9 +30,10 @@ struct PortIdentity {
   bool operator==(const PortIdentity&) const = default;
 };
 
-// Every tty device with the given USB identity, in enumeration order, however many there are
-// (none when udev cannot be asked).
-std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id);
+// Every tty device with the given USB identity, in enumeration order, however many there are;
+// nothing when udev cannot be asked, which says nothing about which ports are there.
+std::optional<std::vector<PortIdentity>> find_ports(std::uint16_t vendor_id,
+                                                    std::uint16_t product_id);
 
 // The device nodes of `ports`, in the same order.
 PortList nodes_of(const std::vector<PortIdentity>& ports);
@@ -51,12 +53,14 @@ public:
   [[nodiscard]] int fd() const { return fd_; }
 
   // Writes every byte or fails: std::errc::timed_out when the device does not take them all
-  // within the time-out (pending output is then discarded), another error for I/O failures.
-  std::expected<void, std::error_code> write(std::string_view bytes);
+  // within the time-out, std::errc::interrupted as soon as `wake_fd` (when given) is readable
+  // (pending output is discarded on both), another error for I/O failures.
+  std::expected<void, std::error_code> write(std::string_view bytes, int wake_fd = -1);
 
   // Waits until the device has sent everything written to it: std::errc::timed_out when that
-  // takes longer than the time-out, another error when the device fails or goes away.
-  std::expected<void, std::error_code> drain();
+  // takes longer than the time-out, std::errc::interrupted once `wake_fd` (when given) is
+  // readable, another error when the device fails or goes away.
+  std::expected<void, std::error_code> drain(int wake_fd = -1);
 
   // One read of at most buffer.size() bytes, waiting up to `wait_ms` for data (or for
   // `wake_fd`, when given, to become readable: std::errc::interrupted, as is a signal; or for

@@ -1,7 +1,6 @@
 // Claiming a port and bounded I/O on it.
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -11,10 +10,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <thread>
 #include <utility>
 
 #include "utils/last_error.h"
+#include "utils/claim_wait.h"
 #include "utils/serial.h"
 #include "utils/unique_fd.h"
 
@@ -82,6 +81,13 @@ Clock::time_point deadline_after(std::uint64_t ms) {
   // Far enough to mean "never" without overflowing the clock.
   constexpr std::uint64_t cap = 1000ULL * 60 * 60 * 24 * 365;
   return Clock::now() + std::chrono::milliseconds(std::min(ms, cap));
+}
+
+// Whether `fd` (when there is one) becomes readable within `wait_ms`; with no descriptor, only
+// the wait.
+bool readable(int fd, int wait_ms = 0) {
+  pollfd state{.fd = fd, .events = POLLIN, .revents = 0};
+  return ::poll(&state, 1, wait_ms) == 1 && (state.revents & POLLIN) != 0;
 }
 
 // Descriptors that end a wait besides the port's own readiness.
@@ -161,12 +167,15 @@ void Port::release() noexcept {
   fd_ = -1;
 }
 
-std::expected<void, std::error_code> Port::write(std::string_view bytes) {
+std::expected<void, std::error_code> Port::write(std::string_view bytes, int wake_fd) {
   const auto deadline = deadline_after(timeout_ms_);
   while (!bytes.empty()) {
-    if (auto ready = wait_ready(fd_, POLLOUT, {}, deadline); !ready) {
-      if (ready.error() == std::errc::timed_out) {
-        // Whatever did not go out in time must not reach the device later as a stray command.
+    if (auto ready = wait_ready(fd_, POLLOUT, {wake_fd, -1}, deadline); !ready) {
+      if (ready.error() == std::errc::interrupted && !readable(wake_fd)) {
+        continue; // a signal that asked nothing of this write
+      }
+      if (ready.error() == std::errc::timed_out || ready.error() == std::errc::interrupted) {
+        // Whatever did not go out must not reach the device later as a stray command.
         ::tcflush(fd_, TCOFLUSH);
       }
       return ready;
@@ -183,7 +192,7 @@ std::expected<void, std::error_code> Port::write(std::string_view bytes) {
   return {};
 }
 
-std::expected<void, std::error_code> Port::drain() {
+std::expected<void, std::error_code> Port::drain(int wake_fd) {
   // tcdrain alone could wait for ever on a device that stopped taking data, so the output
   // queue is watched against the deadline first; tcdrain then only waits for the little a
   // driver keeps beyond that queue.
@@ -201,7 +210,10 @@ std::expected<void, std::error_code> Port::drain() {
       ::tcflush(fd_, TCOFLUSH);
       return fail(std::errc::timed_out);
     }
-    std::this_thread::sleep_for(pace);
+    if (readable(wake_fd, static_cast<int>(pace.count()))) {
+      ::tcflush(fd_, TCOFLUSH);
+      return fail(std::errc::interrupted);
+    }
   }
   if (::tcdrain(fd_) != 0) {
     return std::unexpected(last_error());
@@ -231,14 +243,18 @@ Port::read_some(std::span<char> buffer, std::uint64_t wait_ms, int wake_fd, int 
 
 std::expected<Port, std::error_code> claim(std::string_view path, std::uint64_t timeout_ms) {
   std::string owned_path{path};
-  UniqueFd fd{::open(owned_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)};
-  if (!fd.valid()) {
-    return std::unexpected(last_error());
+  // With `--wait`, a port another process holds is waited for, open and lock together.
+  const auto deadline = claim_wait::deadline();
+  auto opened =
+      claim_wait::open(owned_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, deadline);
+  if (!opened) {
+    return std::unexpected(opened.error());
   }
+  UniqueFd fd = std::move(*opened);
   // Before anything else: a holder's settings, pending answer and exclusivity are not ours to
   // touch, and TIOCEXCL alone does not keep root out.
-  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-    return std::unexpected(last_error());
+  if (auto locked = claim_wait::lock(fd.get(), deadline); !locked) {
+    return std::unexpected(locked.error());
   }
   if (auto applied = apply_line_settings(fd.get()); !applied) {
     return std::unexpected(applied.error());

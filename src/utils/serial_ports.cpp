@@ -42,17 +42,18 @@ std::optional<std::string> matching_node(udev_device* device, std::uint16_t vend
   return std::string{node};
 }
 
-// Calls `take(device, node)` for each matching tty device, in enumeration order.
+// Calls `take(device, node)` for each matching tty device, in enumeration order; false when
+// udev could not be asked.
 template <typename Take>
-void for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take) {
+bool for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take) {
   const UdevPtr<udev> context{udev_new()};
   if (!context) {
-    return;
+    return false;
   }
   const UdevPtr<udev_enumerate> enumerate{udev_enumerate_new(context.get())};
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
-    return;
+    return false;
   }
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
@@ -64,6 +65,7 @@ void for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take
       }
     }
   }
+  return true;
 }
 
 std::string sysattr(udev_device* device, const char* name) {
@@ -76,18 +78,24 @@ std::string sysattr(udev_device* device, const char* name) {
 // When udev cannot be asked at all, no port can be trusted: that reads as no match.
 std::expected<PortList, std::string> get_ports(std::uint16_t vendor_id, std::uint16_t product_id) {
   std::vector<std::string> nodes;
-  for_each_match(vendor_id, product_id,
-                 [&](udev_device*, std::string node) { nodes.push_back(std::move(node)); });
+  (void)for_each_match(vendor_id, product_id,
+                       [&](udev_device*, std::string node) { nodes.push_back(std::move(node)); });
   return ports::judge_count(std::move(nodes));
 }
 
-std::vector<PortIdentity> find_ports(std::uint16_t vendor_id, std::uint16_t product_id) {
+std::optional<std::vector<PortIdentity>> find_ports(std::uint16_t vendor_id,
+                                                    std::uint16_t product_id) {
   std::vector<PortIdentity> found;
-  for_each_match(vendor_id, product_id, [&](udev_device* device, std::string node) {
-    // Owned by `device`: not to be unreferenced here.
-    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
-    found.push_back({std::move(node), sysattr(usb, "busnum"), sysattr(usb, "devnum")});
-  });
+  const bool asked =
+      for_each_match(vendor_id, product_id, [&](udev_device* device, std::string node) {
+        // Owned by `device`: not to be unreferenced here.
+        udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+        found.push_back({std::move(node), sysattr(usb, "busnum"), sysattr(usb, "devnum")});
+      });
+  if (!asked) {
+    return std::nullopt;
+  }
   return found;
 }
 

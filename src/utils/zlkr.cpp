@@ -2,6 +2,9 @@
 
 #include <optional>
 
+#include <fmt/format.h>
+
+#include "utils/chunk.h"
 #include "utils/firmware.h"
 #include "utils/overloaded.h"
 
@@ -38,6 +41,13 @@ std::string message(const Error& error) {
                         [](const Read&) { return std::string(read_failed); },
                     },
                     error);
+}
+
+std::string port_lost(std::string_view path, std::error_code cause) {
+  // A hang-up, end of file and EIO are what an unplugged device gives.
+  const std::string reason =
+      cause == std::errc::io_error ? "the device went away" : cause.message();
+  return fmt::format("zelkor: {}: {}", chunk::escaped(path), reason);
 }
 
 std::expected<serial::Port, Error> claim_kind(std::string_view kind, std::uint64_t timeout_ms) {

@@ -50,6 +50,10 @@ std::expected<serial::Port, std::string> interface(std::string_view kind, std::u
 std::expected<std::string, std::string> do_command(std::string_view kind, std::string command,
                                                    std::uint64_t timeout_ms);
 
+// The line a listener prints on standard error when its port fails mid-stream, naming the port
+// and why: "zelkor: /dev/ttyACM0: the device went away".
+std::string port_lost(std::string_view path, std::error_code cause);
+
 // Shared by every caller that reports the same failure of an exchange.
 inline constexpr std::string_view write_failed =
     "Failed to write to mcu -- it may be in use by another program.";

@@ -128,7 +128,7 @@ TEST(CompletionSyntax, EachShellAcceptsItsScript) {
 TEST(CompletionSyntax, PowerShellCoversEveryPathAndOption) {
   auto text = Script("powershell").text();
   const std::vector<std::pair<std::string, std::vector<std::string>>> arms{
-      {"zelkor", {"--gen-completions", "-V", "raw", "help"}},
+      {"zelkor", {"--gen-completions", "--wait", "-V", "raw", "help"}},
       {"zelkor;raw", {"-t", "--timeout", "-c", "--truncate", "write", "listen", "devices"}},
       {"zelkor;raw;write", {"-p", "--port", "-c", "--command"}},
       {"zelkor;raw;listen", {"-p", "--port"}},

@@ -108,6 +108,39 @@ TEST_F(CanDumpOutput, UnopenablePathIsRefused) {
   EXPECT_EQ(next.status, 0) << next.out;
 }
 
+// An output that cannot be opened is found before any port is touched: no mode check on the
+// terminal port, no claim of the CAN port. A FIFO nobody reads is refused at once instead of
+// waiting for a reader with the CAN port held.
+TEST_F(CanDumpOutput, UnopenableOutputTouchesNoPort) {
+  const auto fifo = dir_ / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto missing = dir_ / "missing" / "out.csv";
+  // Echoed with its control characters escaped, so the message cannot repaint the terminal.
+  const auto painted = dir_ / "\x1b[2Jx" / "out.csv";
+  const struct {
+    Args can_options;
+    fs::path path;
+    const char* reason;
+    std::string shown;
+  } cases[] = {
+      {{"-n"}, fifo, "No such device or address", fifo.string()},
+      {{}, fifo, "No such device or address", fifo.string()},
+      {{}, missing, "No such file or directory", missing.string()},
+      {{"-n"}, painted, "No such file or directory", dir_.string() + "/\\x1b[2Jx/out.csv"},
+  };
+  for (const auto& c : cases) {
+    Board board({.default_firmware = true});
+    Args args{"can"};
+    args.insert(args.end(), c.can_options.begin(), c.can_options.end());
+    args.insert(args.end(), {"dump", c.path.string()});
+    const auto result = zelkor(board, args, 5s);
+    EXPECT_EQ(result.status, 1) << joined(args);
+    EXPECT_EQ(result.out, "Could not open output file " + c.shown + ": " + c.reason + "\n");
+    EXPECT_EQ(terminal_traffic(board, ""), "") << joined(args);
+    EXPECT_EQ(board.received(PortId::can), "") << joined(args);
+  }
+}
+
 // Reported on standard output, as the refusal to open is.
 TEST_F(CanDumpOutput, FailedWriteIsReported) {
   Board board;

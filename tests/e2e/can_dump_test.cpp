@@ -215,9 +215,11 @@ TEST(CanDumpEnd, CtrlCOnAQuietBus) {
   ends_with_ctrl_c(child, columns_header);
 }
 
-// A board that goes away: every frame received is written, then "\n\n", and status 1.
+// A board that goes away: every frame received is written, then "\n\n", and status 1; standard
+// error names the port and why.
 TEST(CanDumpEnd, UnplugWritesWhatCameThenFails) {
   Board board;
+  const auto node = board.node(PortId::can);
   auto child = start_dump(board, {"-c"});
   ASSERT_TRUE(shows(child, "id,len,data\n"));
   board.push(PortId::can, "1 11\r\n2 22\r\n");
@@ -226,6 +228,7 @@ TEST(CanDumpEnd, UnplugWritesWhatCameThenFails) {
   const auto result = child.wait(exits_within);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "id,len,data\n1,1,11\n2,1,22\n\n\n");
+  EXPECT_EQ(result.err, "zelkor: " + node + ": the device went away\n");
 }
 
 TEST(CanDumpEnd, NoPortNoHeader) {

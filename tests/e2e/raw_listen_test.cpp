@@ -114,16 +114,18 @@ TEST(RawListenChunk, TakesAtMost256BytesPerRead) {
   EXPECT_EQ(result.out.find('\n'), 256U) << result.out;
 }
 
-// A board that goes away is a failure for a script watching the exit status, and nothing more
-// is printed.
-TEST(RawListenUnplug, EndsWithStatusOne) {
+// A board that goes away is a failure for a script watching the exit status; standard output
+// gets nothing more, standard error names the port and why.
+TEST(RawListenUnplug, EndsWithStatusOneAndSaysWhy) {
   Board board;
+  const auto node = board.node(PortId::can);
   auto child = start_listening(board, {"-c", "0"});
   shows(board, child, "a", "a\n");
   board.unplug();
   const auto result = child.wait(exits_within);
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "a\n");
+  EXPECT_EQ(result.err, "zelkor: " + node + ": the device went away\n");
 }
 
 // Frames the board sends on its own are printed as they come, one per line.

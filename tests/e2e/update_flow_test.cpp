@@ -80,8 +80,10 @@ TEST(UpdateRefused, BeforeAnyPortIsTouched) {
                     "the right file?"},
       {missing, "Could not read firmware image " + missing + ": No such file or directory"},
       {fine.dir(), "Could not read firmware image " + fine.dir() + ": Is a directory"},
-      {fine.dir() + "/no\xff", "Could not read firmware image " + fine.dir() +
-                                   "/no\xef\xbf\xbd: No such file or directory"},
+      {fine.dir() + "/no\xff",
+       "Could not read firmware image " + fine.dir() + "/no\\xff: No such file or directory"},
+      {fine.dir() + "/fw\x1b[31m.bin", "Could not read firmware image " + fine.dir() +
+                                           "/fw\\x1b[31m.bin: No such file or directory"},
   };
   for (const auto& c : cases) {
     const auto result = zelkor(board, {"update", c.path});

@@ -118,9 +118,9 @@ TEST(OutputFileMessages, NameThePathAndTheCause) {
   EXPECT_EQ(cannot_write("/dev/full", full),
             "Could not write to output file /dev/full: No space left on device");
   EXPECT_EQ(cannot_open("caf\xe9.csv", missing),
-            "Could not open output file caf\uFFFD.csv: No such file or directory");
+            "Could not open output file caf\\xe9.csv: No such file or directory");
   EXPECT_EQ(cannot_write("caf\xe9.csv", full),
-            "Could not write to output file caf\uFFFD.csv: No space left on device");
+            "Could not write to output file caf\\xe9.csv: No space left on device");
 }
 
 } // namespace

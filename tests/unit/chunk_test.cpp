@@ -103,4 +103,31 @@ TEST(Chunk, PrintableReplacesOnlyTheBadBytes) {
             "x");
 }
 
+// One rule for every path or value echoed in a message: nothing in it can reach the terminal
+// as a control sequence, and text without control characters stays as typed.
+TEST(Chunk, EscapedShowsControlsAndStrayBytes) {
+  const struct {
+    std::string bytes;
+    std::string expected;
+  } cases[] = {
+      {"fw.bin", "fw.bin"},
+      {"/tmp/a b/ü€😀\\x", "/tmp/a b/ü€😀\\x"},
+      {"fw\x1b[31m.bin", "fw\\x1b[31m.bin"},
+      {"a\tb\nc\rd", "a\\x09b\\x0ac\\x0dd"},
+      {"nul\0end"s, "nul\\x00end"},
+      {"del\x7f", "del\\x7f"},
+      {"csi\xc2\x9b"
+       "2J",
+       "csi\\xc2\\x9b2J"},                // C1 controls, as UTF-8
+      {"nbsp\xc2\xa0", "nbsp\xc2\xa0"},   // the first character past them
+      {"bad\xff\xfe", "bad\\xff\\xfe"},   // bytes that are never UTF-8
+      {"cut\xe2\x82", "cut\\xe2\\x82"},   // a sequence cut short
+      {"over\xc0\xaf", "over\\xc0\\xaf"}, // an overlong form
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(escaped(c.bytes), c.expected) << testing::PrintToString(c.bytes);
+  }
+}
+
 } // namespace

@@ -266,6 +266,16 @@ TEST(CommandLine, ErrorsInTheUsersWords) {
        "unexpected argument '-s' found\n\n  tip: '-s' belongs to 'zelkor config': put it before "
        "'hotplug'",
        "zelkor config hotplug"},
+      // A word from outside is echoed with its control characters and stray bytes escaped.
+      {{"\x1b[2J"}, "unrecognized subcommand '\\x1b[2J'", "zelkor"},
+      {{"op", "kind", "a\rb\xff"}, "unexpected argument 'a\\x0db\\xff' found", "zelkor op kind"},
+      {{"raw", "-t", "1\x1b[31m", "devices"},
+       "invalid value '1\\x1b[31m' for '--timeout <TIMEOUT>': invalid digit found in string",
+       "zelkor raw"},
+      {{"--gen-completions", "\xc2\x9b"},
+       "invalid value '\\xc2\\x9b' for '--gen-completions <GEN_COMPLETIONS>'\n"
+       "  [possible values: bash, fish, zsh, powershell, elvish]",
+       "zelkor"},
       // What is required and missing, all of it.
       {{"raw", "write"},
        "the following required arguments were not provided:\n  --port <PORT>\n"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +34,7 @@ std::string describe(const Verdict& verdict) {
 
 struct Step {
   int elapsed_ms;
-  Listing listing;
+  std::optional<Listing> listing; // nothing: udev could not be asked
   std::string verdict;
 };
 
@@ -79,6 +80,15 @@ TEST(ResetWatch, DecidesFromSuccessiveDiscoveries) {
       {"numbers unknown: a node that left and came back is new",
        unnumbered,
        {{0, unnumbered, "wait"}, {50, nothing, "wait"}, {200, unnumbered, on_new}}},
+      {"the firmware's numbers are never the bootloader's, even after its nodes left",
+       firmware,
+       {{10, nothing, "wait"}, {20, firmware, "wait"}, {7000, firmware, "timed out"}}},
+      {"a discovery that failed is no sign of a restart",
+       firmware,
+       {{10, std::nullopt, "wait"}, {2000, firmware, on_new}}},
+      {"discoveries that keep failing end at the limit",
+       firmware,
+       {{10, nothing, "wait"}, {6999, std::nullopt, "wait"}, {7000, std::nullopt, "timed out"}}},
       {"a third port is not the bootloader",
        firmware,
        {{10, nothing, "wait"},
