@@ -1,5 +1,7 @@
 #include "cli/fields.h"
 
+#include <CLI/CLI.hpp>
+
 #include "utils/chunk.h"
 
 namespace zelkor::cli {
@@ -15,6 +17,11 @@ std::expected<void, std::string> check_command_field(std::string_view value) {
     return std::unexpected("must be valid UTF-8 text");
   }
   return {};
+}
+
+CLI::Option* refuse_with(CLI::Option* option, std::function<std::string(const std::string&)> reason,
+                         std::string type) {
+  return option->check(CLI::Validator(std::move(reason), std::move(type)));
 }
 
 CLI::Option* command_field(CLI::Option* option) {

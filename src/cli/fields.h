@@ -5,27 +5,36 @@
 // script would run a second command.
 
 #include <expected>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class Option;
+} // namespace CLI
 
 namespace zelkor::cli {
 
 // Nothing when `value` can stand as one word of a command, or the reason it cannot.
 std::expected<void, std::string> check_command_field(std::string_view value);
 
+// Refuses, while parsing, every value of `option` for which `reason` gives a text, with that text
+// as the reason; `type` names the value in CLI11's terms. An empty text accepts the value.
+CLI::Option* refuse_with(CLI::Option* option, std::function<std::string(const std::string&)> reason,
+                         std::string type);
+
 // Refuses, while parsing, every value of `option` for which `check` gives an error, with that
 // error as the reason. `check` returns a std::expected; `type` names the value in CLI11's terms.
 template <typename Check>
 CLI::Option* checked(CLI::Option* option, Check check, std::string type = "TEXT") {
-  return option->check(CLI::Validator(
+  return refuse_with(
+      option,
       [check](const std::string& value) {
         const auto result = check(value);
         return result ? std::string{} : std::string(result.error());
       },
-      std::move(type)));
+      std::move(type));
 }
 
 // Refuses, while parsing, any value of `option` that check_command_field refuses.
