@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
 #include "cli/tree.h"

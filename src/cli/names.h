@@ -4,7 +4,10 @@
 
 #include <string>
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class App;
+class Option;
+} // namespace CLI
 
 namespace zelkor::cli {
 

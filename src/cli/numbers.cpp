@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
 namespace zelkor::cli {

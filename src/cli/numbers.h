@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include <CLI/CLI.hpp>
+namespace CLI {
+class Option;
+} // namespace CLI
 
 namespace zelkor::cli {
 

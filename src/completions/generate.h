@@ -4,7 +4,9 @@
 #include <ostream>
 #include <string_view>
 
-#include "cli/tree.h"
+namespace zelkor::cli {
+class Tree;
+} // namespace zelkor::cli
 
 namespace zelkor::completions {
 

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "cli/tree.h"
+
 namespace zelkor::completions {
 
 namespace {

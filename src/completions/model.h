@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/tree.h"
+namespace zelkor::cli {
+class Tree;
+} // namespace zelkor::cli
 
 namespace zelkor::completions {
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
 namespace zelkor::cli {
