@@ -6,6 +6,9 @@
 
 #include <fmt/format.h>
 
+#include "cmds/config.h"
+#include "cmds/config_json.h"
+#include "cmds/config_text.h"
 #include "roff.h"
 #include "utils/firmware.h"
 
@@ -15,6 +18,40 @@ namespace {
 
 std::string entry(std::string_view tag, std::string_view text) {
   return fmt::format(".TP\n{}\n{}", tag, paragraphs(text));
+}
+
+// The keys of the document `config export` prints and `config import` applies, from the
+// parameter table the program reads and writes them by.
+std::string json_document(std::string_view command) {
+  auto key = [](std::string_view name) { return fmt::format(".B \"{}\"", escape(name)); };
+  std::string text =
+      ".SH \"JSON DOCUMENT\"\n" +
+      paragraphs(fmt::format(
+          "`{0} config show --json` prints the user configuration as one JSON object on one "
+          "line; `{0} config export` prints the same object with \"format\" first, and `{0} "
+          "config import FILE` applies such a document. A read with --json prints the one key, "
+          "and `{0} raw devices --json` prints the keys \"can\" and \"terminal\" with the two "
+          "device paths. The keys, in this order:",
+          command)) +
+      entry(key("format"), "1. Only in an exported document; optional on import.") +
+      entry(key(cmds::config::selection_key),
+            fmt::format("The selected user configuration, {}. Ignored on import: -n selects.",
+                        cmds::config::describe(cmds::config::Type::whole)));
+  for (const auto& info : cmds::config::parameters) {
+    if (info.type != cmds::config::Type::none) {
+      text += entry(key(info.name), fmt::format("{}.", cmds::config::describe(info.type)));
+    }
+  }
+  return text +
+         paragraphs(
+             "A value the board lists that does not fit its kind is printed as its text, and a "
+             "parameter the board does not list as null. On import, null leaves a parameter as "
+             "it is; any other key, a value of the wrong kind, a document that is not one JSON "
+             "object or is larger than 64 KiB is refused before anything is sent. Only values "
+             "that differ are sent; each is printed as \"startup-timer: 10 -> 45\", then a "
+             "summary such as \"3 changed, 8 unchanged, saved\" (changed and unchanged count "
+             "the parameters the document gives a value). A value that reads back different "
+             "is printed as \"startup-timer: set 45, reads 10\" and the status is 1.");
 }
 
 std::string exit_status() {
@@ -85,7 +122,8 @@ std::string udev_settings(std::string_view rules) {
 }
 
 std::string fixed_sections(std::string_view command, const Files& files) {
-  return exit_status() + permissions(command, files) + files_section(command, files) +
+  return json_document(command) + exit_status() + permissions(command, files) +
+         files_section(command, files) +
          ".SH \"SEE ALSO\"\n.BR udev (7),\n.BR udevadm (8),\n.BR usermod (8)\n";
 }
 

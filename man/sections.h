@@ -1,5 +1,6 @@
 #pragma once
-// The parts of the manual page that no command tree holds: exit statuses, permissions, files.
+// The parts of the manual page that no command tree holds: the JSON document, exit statuses,
+// permissions, files.
 
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@ inline constexpr std::string_view every_level_options =
     "Every subcommand takes the help and version options as well, e.g. `zelkor raw write "
     "--help`; -h gives a shorter help than --help.";
 
-// EXIT STATUS, PERMISSIONS, FILES and SEE ALSO, for the program named `command`.
+// JSON DOCUMENT, EXIT STATUS, PERMISSIONS, FILES and SEE ALSO, for the program named `command`.
 std::string fixed_sections(std::string_view command, const Files& files);
 
 // What the udev rules in `rules` set, as they set it: their assignments (`GROUP="dialout"`),

@@ -23,23 +23,39 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 6> terminal_
     {"can-autobaud", "Detected baudrate: 500\r\n"},
 }};
 
-// The stored configuration, listed by "config" and changed by "set KEY VALUE".
+// The four stored user configurations, each listed by "config" while it is selected and
+// changed by "set KEY VALUE"; "user-config N" selects one. The default configuration ("Boot
+// Config") is one for the board, not one per configuration.
 class Configuration {
 public:
   std::string listing() const {
     std::lock_guard lock(mutex_);
-    std::string text;
-    for (const auto& [label, value] : fields_) {
+    std::string text = "User Config: " + std::to_string(selected_ + 1) + "\r\n";
+    for (const auto& [label, value] : stored_.at(selected_)) {
       text += label + ": " + value + "\r\n";
     }
-    return text;
+    return text + "Boot Config: " + boot_ + "\r\n";
+  }
+
+  // Numbers outside 1 to 4 change nothing.
+  void select(std::string_view number) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < stored_.size(); ++i) {
+      if (number == std::to_string(i + 1)) {
+        selected_ = i;
+      }
+    }
   }
 
   // A key names the field whose label, lower-cased with spaces as hyphens, it equals or ends
   // in ("dio-power-switch" is "Power Switch").
   void set(std::string_view key, std::string_view value) {
     std::lock_guard lock(mutex_);
-    for (auto& [label, current] : fields_) {
+    if (key == "boot-config") {
+      boot_ = value;
+      return;
+    }
+    for (auto& [label, current] : stored_.at(selected_)) {
       std::string name;
       for (char c : label) {
         name += c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -52,14 +68,20 @@ public:
   }
 
 private:
+  using Fields = std::vector<std::pair<std::string, std::string>>;
+  static Fields factory() {
+    return {
+        {"Ignition Sense", "on"}, {"Startup Timer", "10"},      {"Shutdown Timer", "20"},
+        {"Hard Off Timer", "60"}, {"Shutdown Voltage", "11.5"}, {"Hotplug", "on"},
+        {"CAN Baudrate", "500"},  {"CAN Mode", "std"},          {"Power Switch", "off"},
+        {"ERP Mode", "off"},      {"HDMI CEC", "on"},
+    };
+  }
+
   mutable std::mutex mutex_;
-  std::vector<std::pair<std::string, std::string>> fields_{
-      {"User Config", "1"},     {"Ignition Sense", "on"}, {"Startup Timer", "10"},
-      {"Shutdown Timer", "20"}, {"Hard Off Timer", "60"}, {"Shutdown Voltage", "11.5"},
-      {"Hotplug", "on"},        {"CAN Baudrate", "500"},  {"CAN Mode", "std"},
-      {"Power Switch", "off"},  {"ERP Mode", "off"},      {"HDMI CEC", "on"},
-      {"Boot Config", "1"},
-  };
+  std::array<Fields, 4> stored_{factory(), factory(), factory(), factory()};
+  std::size_t selected_ = 0;
+  std::string boot_ = "1";
 };
 
 // Commands taking arguments, acknowledged whatever the arguments.
@@ -70,9 +92,8 @@ std::optional<std::string> terminal_answer(Configuration& config, std::string_vi
   if (command == "config") {
     return config.listing();
   }
-  // The listing names the selected user configuration; the stored ones are not kept apart.
   if (command.starts_with("user-config ")) {
-    config.set("user-config", command.substr(12));
+    config.select(command.substr(12));
   }
   if (command.starts_with("set ")) {
     auto rest = command.substr(4);

@@ -135,6 +135,22 @@ Problem missing_required(const CLI::App& root) {
                              fmt::join(missing, "\n"))};
 }
 
+// Two options given together that exclude each other, named as help names them, the switch
+// first.
+Problem conflict(const CLI::App& root) {
+  for (const CLI::App* level : selected_chain(root)) {
+    for (const CLI::Option* option : level->get_options()) {
+      for (const CLI::Option* other : option->get_excludes()) {
+        if (option->nonpositional() && option->count() > 0 && other->count() > 0) {
+          return {level, fmt::format("the argument '{}' cannot be used with '{}'", label(*option),
+                                     label(*other))};
+        }
+      }
+    }
+  }
+  return {selected_chain(root).back(), "conflicting arguments"};
+}
+
 } // namespace
 
 std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
@@ -164,6 +180,8 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
     return refuse(err, invalid_value(tree, error));
   } catch (const CLI::RequiredError&) {
     return refuse(err, missing_required(tree.root()));
+  } catch (const CLI::ExcludesError&) {
+    return refuse(err, conflict(tree.root()));
   } catch (const CLI::ParseError& error) {
     // What the scan leaves to CLI11 is value checks and required arguments; anything else
     // keeps CLI11's words. Its exit codes (100 and up) are not ours: every error is status 1.

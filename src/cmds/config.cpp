@@ -2,6 +2,8 @@
 
 #include <type_traits>
 
+#include "cmds/config_import.h"
+#include "cmds/config_json.h"
 #include "cmds/config_text.h"
 #include "utils/command_word.h"
 #include "utils/parsing.h"
@@ -14,8 +16,6 @@ constexpr std::string_view terminal = "terminal";
 constexpr std::uint64_t select_timeout_ms = 25;
 constexpr std::uint64_t set_timeout_ms = 25;
 constexpr std::uint64_t show_timeout_ms = 25;
-constexpr std::uint64_t read_timeout_ms = 100; // the listing is long and comes line by line
-constexpr std::uint64_t set_truncate = 2;      // the answer's "\r\n"
 
 std::uint8_t print_outcome(const std::expected<std::string, std::string>& outcome,
                            utils::output::Sink& out) {
@@ -40,16 +40,50 @@ std::uint8_t show(utils::output::Sink& out) {
       utils::zlkr::do_command(terminal, std::string(listing_command), show_timeout_ms), out);
 }
 
+// The listing as one JSON object: `show --json`, or the document `export` prints.
+std::uint8_t show_json(bool exported, utils::output::Sink& out) {
+  const auto listing =
+      utils::zlkr::do_command(terminal, std::string(listing_command), listing_timeout_ms);
+  if (!listing) {
+    out.line(listing.error());
+    return 1;
+  }
+  out.line(listing_object(*listing, exported));
+  return 0;
+}
+
+std::uint8_t read_json(const ParameterInfo& info, utils::output::Sink& out) {
+  const auto value = read(info.key);
+  if (!value) {
+    out.line(value.error());
+    return 1;
+  }
+  out.line(field_object(info, *value));
+  return 0;
+}
+
+// What scripts read stays JSON alone: the selection's answer is left out.
+bool prints_json(const Parameter& parameter) {
+  return parameter.json || std::holds_alternative<Export>(parameter.parameter);
+}
+
 template <typename T>
-std::uint8_t run(const T& request, std::string_view key, bool save, utils::output::Sink& out) {
+std::uint8_t run(const T& request, const Parameter& parameter, utils::output::Sink& out) {
+  const ParameterInfo& info = info_of(parameter.parameter);
   if constexpr (requires { request.enable; }) {
-    return bool_param(key, request.enable, save, out);
+    return parameter.json ? read_json(info, out)
+                          : bool_param(info.key, request.enable, parameter.save, out);
   } else if constexpr (requires { request.value; }) {
-    return value_param(key, request.value, save, out);
+    return parameter.json ? read_json(info, out)
+                          : value_param(info.key, request.value, parameter.save, out);
   } else if constexpr (std::is_same_v<T, Show>) {
-    return show(out);
+    return parameter.json ? show_json(false, out) : show(out);
+  } else if constexpr (std::is_same_v<T, Export>) {
+    return show_json(true, out);
+  } else if constexpr (std::is_same_v<T, Import>) {
+    return import_document(request.file, parameter.number, parameter.save, out);
   } else {
-    return value_param(key, set_as_default_value, save, out);
+    return value_param(info.key, set_as_default_value, parameter.save, out);
   }
 }
 
@@ -76,15 +110,20 @@ std::expected<std::string, std::string> set(std::string_view key, std::string_vi
 }
 
 std::expected<std::string, std::string> read(std::string_view key) {
-  auto listing = utils::zlkr::do_command(terminal, std::string(listing_command), read_timeout_ms);
+  auto listing =
+      utils::zlkr::do_command(terminal, std::string(listing_command), listing_timeout_ms);
   if (!listing) {
     return std::unexpected(std::move(listing.error()));
   }
-  auto value = utils::parsing::iterfind(*listing, listing_field(key));
+  auto value = listed_value(*listing, key);
   if (!value) {
     return std::unexpected(std::string(not_found));
   }
   return std::move(*value);
+}
+
+std::expected<std::string, std::string> select(std::uint8_t number) {
+  return utils::zlkr::do_command(terminal, select_command(number), select_timeout_ms);
 }
 
 std::uint8_t bool_param(std::string_view key, std::optional<bool> enable, bool save,
@@ -104,16 +143,19 @@ std::uint8_t value_param(std::string_view key, std::optional<std::string_view> v
 }
 
 std::uint8_t handler(Parameter parameter, utils::output::Sink& out) {
-  if (parameter.number) {
+  // An import checks its whole document before it selects anything.
+  if (parameter.number && !std::holds_alternative<Import>(parameter.parameter)) {
     // Going on after a failed selection would change whichever configuration is current.
-    auto selected =
-        utils::zlkr::do_command(terminal, select_command(*parameter.number), select_timeout_ms);
-    if (print_outcome(selected, out) != 0) {
+    const auto selected = select(*parameter.number);
+    if (!selected) {
+      out.line(selected.error());
       return 1;
     }
+    if (!prints_json(parameter)) {
+      out.line(*selected);
+    }
   }
-  const std::string_view key = info_of(parameter.parameter).key;
-  return std::visit([&](const auto& request) { return run(request, key, parameter.save, out); },
+  return std::visit([&](const auto& request) { return run(request, parameter, out); },
                     parameter.parameter);
 }
 

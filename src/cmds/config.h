@@ -1,7 +1,7 @@
 #pragma once
 // `config`: reads or changes one parameter of the microcontroller's current user configuration,
-// lists it whole, or marks it as the one loaded at boot; optionally selects another user
-// configuration first.
+// lists it whole, or marks it as the one loaded at boot; prints it as a JSON document or applies
+// such a document; optionally selects another user configuration first.
 
 #include <array>
 #include <cstdint>
@@ -69,30 +69,50 @@ struct Show {
 struct SetAsDefault {
   static constexpr std::string_view name = "set-as-default";
 };
+struct Export {
+  static constexpr std::string_view name = "export";
+};
+struct Import {
+  static constexpr std::string_view name = "import";
+  std::string file; // "-" is standard input
+};
 
-using UserParameters =
-    std::variant<IgnitionSense, StartupTimer, ShutdownTimer, HardOffTimer, ShutdownVoltage, Hotplug,
-                 CanBaudrate, CanMode, DioPowerSwitch, LowPowerMode, HdmiCec, Show, SetAsDefault>;
+using UserParameters = std::variant<IgnitionSense, StartupTimer, ShutdownTimer, HardOffTimer,
+                                    ShutdownVoltage, Hotplug, CanBaudrate, CanMode, DioPowerSwitch,
+                                    LowPowerMode, HdmiCec, Show, SetAsDefault, Export, Import>;
 
 struct Parameter {
   bool save = false;                  // "save-config" after a written value
   std::optional<std::uint8_t> number; // user configuration to select first, 1 to 4
+  bool json = false;                  // a read or `show` answers with a JSON object
   UserParameters parameter;
 };
 
 enum class Kind {
-  boolean, // `enable`: true or false, written as "on" or "off"
-  value,   // `value`: text written as typed
-  listing, // the whole configuration
-  fixed,   // one fixed value written, never read
+  boolean,         // `enable`: true or false, written as "on" or "off"
+  value,           // `value`: text written as typed
+  listing,         // the whole configuration
+  fixed,           // one fixed value written, never read
+  export_document, // the whole configuration as a JSON document
+  import_document, // `file`: a JSON document applied
+};
+
+// What a parameter's value is in a JSON document, and how the listing's text is read as one.
+enum class Type {
+  none,   // not a parameter of the document
+  flag,   // true or false; "on" or "off" in the listing and on the wire
+  whole,  // a whole number
+  number, // any number
+  word,   // a string of one word
 };
 
 // How each parameter is named on the command line and at the firmware, with its help. Indexed
 // like UserParameters; each row's name and kind are its alternative's, or the table does not
 // compile.
 struct ParameterInfo {
-  std::string_view name; // the subcommand
+  std::string_view name; // the subcommand, and the parameter's key in a JSON document
   Kind kind;
+  Type type;
   std::string_view key;                     // in "set {key} {value}"; empty for the listing
   std::span<const std::string_view> values; // the argument's only values; empty: any text
   std::string_view about;
@@ -114,6 +134,9 @@ std::expected<std::string, std::string> set(std::string_view key, std::string_vi
 
 // The value of field `key` in the "config" listing, or the error text to print.
 std::expected<std::string, std::string> read(std::string_view key);
+
+// The answer to "user-config {number}", or the error text to print.
+std::expected<std::string, std::string> select(std::uint8_t number);
 
 // Read `key` when `enable` is absent, else set it "on" or "off"; prints the outcome and returns
 // the exit status.

@@ -27,11 +27,31 @@ CLI::Option* add_argument(cli::Tree& tree, CLI::App& command, const ParameterInf
     CLI::Option* option = command.add_option("value", bound, std::string(info.argument_help));
     return info.values.empty() ? cli::command_field(option) : tree.choices(option, info.values);
   }
+  case Kind::import_document:
+    return tree.paths(command.add_option("file", bound, std::string(info.argument_help)))
+        ->required();
   case Kind::listing:
   case Kind::fixed:
+  case Kind::export_document:
     return nullptr;
   }
   return nullptr;
+}
+
+// Reads and `show` can answer as JSON; a value given makes it a write, which has no JSON answer.
+void add_json(CLI::App& command, const ParameterInfo& info, CLI::Option* argument, bool& bound) {
+  if (info.kind != Kind::boolean && info.kind != Kind::value && info.kind != Kind::listing) {
+    return;
+  }
+  CLI::Option* json =
+      command
+          .add_flag("--json", bound,
+                    info.kind == Kind::listing ? "Print the configuration as one JSON object"
+                                               : "Print the value as a JSON object")
+          ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  if (argument != nullptr) {
+    json->excludes(argument);
+  }
 }
 
 std::uint8_t selection(const std::string& text) {
@@ -66,6 +86,7 @@ Cli::Cli(cli::Tree& tree) {
     commands_.at(i) = &tree.add_command(*config_, std::string(info.name), std::string(info.about),
                                         std::string(info.long_about));
     arguments_.at(i) = add_argument(tree, *commands_.at(i), info, argument_);
+    add_json(*commands_.at(i), info, arguments_.at(i), json_);
   }
 }
 
@@ -78,6 +99,7 @@ std::optional<Parameter> Cli::options() const {
       return Parameter{
           .save = save_,
           .number = number_.empty() ? std::nullopt : std::optional(selection(number_)),
+          .json = json_,
           .parameter = parameter_at(i),
       };
     }
@@ -97,6 +119,8 @@ UserParameters Cli::parameter_at(std::size_t index) const {
           request.enable = parse_enable(argument_).value();
         } else if constexpr (requires { request.value; }) {
           request.value = argument_;
+        } else if constexpr (requires { request.file; }) {
+          request.file = argument_;
         }
       },
       parameter);

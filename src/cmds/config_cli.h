@@ -31,6 +31,7 @@ private:
   std::array<CLI::App*, parameters.size()> commands_{};
   std::array<CLI::Option*, parameters.size()> arguments_{}; // null where none is taken
   bool save_ = false;
+  bool json_ = false; // one parameter per run, so they all share it
   std::string number_;
   std::string argument_; // one parameter per run, so they all share it
 };

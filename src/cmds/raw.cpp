@@ -5,6 +5,7 @@
 #include "utils/chunk.h"
 #include "utils/ctrlc.h"
 #include "utils/firmware.h"
+#include "utils/json.h"
 #include "utils/listen.h"
 #include "utils/overloaded.h"
 #include "utils/zlkr.h"
@@ -53,12 +54,19 @@ std::uint8_t listen(const Listen& request, const Raw& raw, utils::output::Sink& 
   return end == utils::listen::End::interrupted ? 0 : 1;
 }
 
-std::uint8_t devices(utils::output::Sink& out) {
+std::uint8_t devices(const Devices& request, utils::output::Sink& out) {
   const auto ports =
       utils::serial::get_ports(utils::firmware::vendor_id, utils::firmware::product_id);
   if (!ports) {
     out.line(ports.error());
     return 1;
+  }
+  if (request.json) {
+    utils::json::Value object;
+    object["can"] = ports->at(utils::firmware::can_port);
+    object["terminal"] = ports->at(utils::firmware::terminal_port);
+    out.line(utils::json::line(object));
+    return 0;
   }
   out.print("{} - CAN Interface\n{} - Terminal Interface\n", ports->at(utils::firmware::can_port),
             ports->at(utils::firmware::terminal_port));
@@ -84,7 +92,7 @@ std::uint8_t handler(Raw raw, utils::output::Sink& out) {
   return std::visit(utils::Overloaded{
                         [&](const Write& request) { return write(request, raw, out); },
                         [&](const Listen& request) { return listen(request, raw, out); },
-                        [&](const Devices&) { return devices(out); },
+                        [&](const Devices& request) { return devices(request, out); },
                     },
                     raw.action);
 }

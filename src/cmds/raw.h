@@ -20,7 +20,9 @@ struct Listen {
   std::string port;
 };
 
-struct Devices {};
+struct Devices {
+  bool json = false; // {"can": "/dev/ttyACM0", "terminal": "/dev/ttyACM1"}
+};
 
 using RawAction = std::variant<Write, Listen, Devices>;
 

@@ -50,8 +50,10 @@ Cli::Cli(cli::Tree& tree) {
                        ->required(),
                    port_words);
 
-  tree.add_command(*raw_, "devices",
-                   "Find and report the microcontroller owned virtual serial devices");
+  CLI::App& devices = tree.add_command(
+      *raw_, "devices", "Find and report the microcontroller owned virtual serial devices");
+  devices.add_flag("--json", devices_values_.json, "Print the two devices as a JSON object")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
 }
 
 std::optional<Raw> Cli::options() const {
@@ -64,7 +66,7 @@ std::optional<Raw> Cli::options() const {
   } else if (listen_->parsed()) {
     raw.action = listen_values_;
   } else {
-    raw.action = Devices{};
+    raw.action = devices_values_;
   }
   return raw;
 }

@@ -28,6 +28,7 @@ private:
   Raw values_;
   Write write_values_;
   Listen listen_values_;
+  Devices devices_values_;
 };
 
 } // namespace zelkor::cmds::raw

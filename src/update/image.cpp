@@ -1,52 +1,22 @@
 #include "update/image.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
 
 #include "update/update_text.h"
+#include "utils/file.h"
 #include "utils/last_error.h"
-#include "utils/unique_fd.h"
 
 namespace zelkor::update {
-namespace {
-
-// Reads until end of file or until one byte past `max_image_size`.
-std::expected<std::string, std::error_code> read_capped(int fd, std::string image) {
-  std::array<char, 65536> buffer{};
-  while (image.size() <= max_image_size) {
-    const auto wanted = std::min<std::uint64_t>(buffer.size(), max_image_size + 1 - image.size());
-    const ssize_t count = ::read(fd, buffer.data(), wanted);
-    if (count == 0) {
-      break;
-    }
-    if (count < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return std::unexpected(utils::last_error());
-    }
-    image.append(buffer.data(), static_cast<std::size_t>(count));
-  }
-  return image;
-}
-
-} // namespace
 
 std::expected<std::string, std::string> read_image(const std::filesystem::path& path) {
-  // Opened without waiting: a pipe nobody writes to then reads as empty instead of hanging.
-  utils::UniqueFd fd{::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)};
-  if (!fd.valid()) {
-    return std::unexpected(unreadable(path, utils::last_error()));
+  auto fd = utils::file::open_for_reading(path);
+  if (!fd) {
+    return std::unexpected(unreadable(path, fd.error()));
   }
   struct stat info {};
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (::fstat(fd.get(), &info) != 0 || flags < 0 ||
-      ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd->get(), &info) != 0) {
     return std::unexpected(unreadable(path, utils::last_error()));
   }
   std::string image;
@@ -57,7 +27,7 @@ std::expected<std::string, std::string> read_image(const std::filesystem::path& 
     }
     image.reserve(size);
   }
-  auto read = read_capped(fd.get(), std::move(image));
+  auto read = utils::file::read_capped(fd->get(), max_image_size, std::move(image));
   if (!read) {
     return std::unexpected(unreadable(path, read.error()));
   }

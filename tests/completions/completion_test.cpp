@@ -53,7 +53,11 @@ const std::vector<Case> cases{
     // Option values are stepped over, even one that spells a subcommand.
     {"zelkor raw -c raw -t 5 listen -", {"-p", "--port", "-h", "--help"}},
     {"zelkor raw help ", {"write", "listen", "devices"}},
-    {"zelkor config ", {"ignition-sense", "can-mode", "show", "set-as-default"}},
+    {"zelkor config ",
+     {"ignition-sense", "can-mode", "show", "set-as-default", "export", "import"}},
+    {"zelkor config show -", {"--json"}},
+    {"zelkor config startup-timer -", {"--json"}},
+    {"zelkor raw devices -", {"--json"}},
     {"zelkor config -", {"-n", "--number", "-s", "--save"}},
     {"zelkor config -n ", {"1", "2", "3", "4"}},
     {"zelkor config -s hotplug ", {"true", "false"}},

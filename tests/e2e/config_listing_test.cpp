@@ -143,11 +143,15 @@ TEST(ConfigRoundTrip, AChangeShowsInTheNextReadAndListing) {
     EXPECT_EQ(result.out, printed) << joined(args);
     EXPECT_EQ(result.status, 0) << joined(args);
   }
-  const auto shown = run_config(board, {"-n", "3", "show"});
+  const auto shown = run_config(board, {"-n", "1", "show"});
   EXPECT_EQ(shown.status, 0);
-  EXPECT_THAT(shown.out, HasSubstr("User Config: 3\r\n"));
+  EXPECT_THAT(shown.out, HasSubstr("User Config: 1\r\n"));
   EXPECT_THAT(shown.out, HasSubstr("Startup Timer: 45\r\n"));
   EXPECT_THAT(shown.out, HasSubstr("ERP Mode: on\r\n"));
+  // Each stored configuration keeps its own values.
+  const auto other = run_config(board, {"-n", "3", "show"});
+  EXPECT_THAT(other.out, HasSubstr("User Config: 3\r\n"));
+  EXPECT_THAT(other.out, HasSubstr("Startup Timer: 10\r\n"));
 }
 
 } // namespace

@@ -72,6 +72,26 @@ TEST(DefaultFirmware, SetChangesTheListing) {
   EXPECT_NE(listing().find("CAN Mode: std\r\n"), std::string::npos);
 }
 
+// An import into one configuration must not show in another: each keeps its own values.
+TEST(DefaultFirmware, KeepsTheFourConfigurationsApart) {
+  auto firmware = default_firmware(PortId::terminal, {});
+  auto listing = [&] {
+    auto reply = firmware("config");
+    return std::accumulate(reply->chunks.begin(), reply->chunks.end(), std::string());
+  };
+  firmware("user-config 2");
+  firmware("set startup-timer 45");
+  firmware("set boot-config 2");
+  EXPECT_NE(listing().find("User Config: 2\r\nIgnition Sense"), std::string::npos);
+  EXPECT_NE(listing().find("Startup Timer: 45\r\n"), std::string::npos);
+  firmware("user-config 5");
+  EXPECT_NE(listing().find("User Config: 2\r\n"), std::string::npos);
+  firmware("user-config 1");
+  EXPECT_NE(listing().find("User Config: 1\r\n"), std::string::npos);
+  EXPECT_NE(listing().find("Startup Timer: 10\r\n"), std::string::npos);
+  EXPECT_NE(listing().find("Boot Config: 2\r\n"), std::string::npos);
+}
+
 TEST(DefaultFirmware, StyleSplitsAndPacesAnswers) {
   auto reply = default_firmware(PortId::terminal,
                                 {.chunks = 3, .pause = std::chrono::milliseconds(7)})("dio-state");

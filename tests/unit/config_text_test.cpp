@@ -36,6 +36,8 @@ TEST(ConfigTable, KeysAndListingFieldsOfEveryParameter) {
       {HdmiCec{}, "hdmi-cec", Kind::boolean, "hdmi-cec", "hdmi-cec"},
       {Show{}, "show", Kind::listing, "", ""},
       {SetAsDefault{}, "set-as-default", Kind::fixed, "boot-config", "boot-config"},
+      {Export{}, "export", Kind::export_document, "", ""},
+      {Import{}, "import", Kind::import_document, "", ""},
   };
   ASSERT_EQ(rows.size(), parameters.size());
   for (const auto& row : rows) {
