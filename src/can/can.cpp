@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "can/listen.h"
+#include "can/replay.h"
 #include "can/send.h"
 #include "cmds/config.h"
 #include "utils/overloaded.h"
@@ -40,23 +41,31 @@ bool set_baudrate(const std::string& baudrate, utils::output::Sink& out) {
 } // namespace
 
 std::uint8_t handler(Action action, utils::output::Sink& out) {
+  std::vector<replay::LogFrame> frames;
+  if (const auto* replay = std::get_if<Replay>(&action.action)) {
+    auto loaded = replay::load(*replay);
+    if (!loaded) {
+      out.line(loaded.error());
+      return 1;
+    }
+    frames = std::move(*loaded);
+  }
   if (!action.nocheck && !mode_is_standard(out)) {
     return 1;
   }
   if (action.baudrate && !set_baudrate(*action.baudrate, out)) {
     return 1;
   }
-  return std::visit(utils::Overloaded{
-                        [&](Send& send) {
-                          return send::can_message(std::move(send.identifier), std::move(send.data),
-                                                   send.length, send.extended, send.remote, out);
-                        },
-                        [&](Dump& dump) {
-                          return listen::can_bus(std::move(dump.filter), dump.delta,
-                                                 std::move(dump.output), dump.csv, out);
-                        },
-                    },
-                    action.action);
+  return std::visit(
+      utils::Overloaded{
+          [&](Send& send) {
+            return send::can_message(std::move(send.identifier), std::move(send.data), send.length,
+                                     send.extended, send.remote, out);
+          },
+          [&](Dump& dump) { return listen::can_bus(std::move(dump), out); },
+          [&](const Replay& replay) { return replay::play(frames, replay.ignore_timestamps, out); },
+      },
+      action.action);
 }
 
 } // namespace zelkor::can

@@ -132,6 +132,31 @@ Problem missing_required(const CLI::App& root) {
                              fmt::join(missing, "\n"))};
 }
 
+// Two options given together that exclude each other, or an option given without the one it
+// needs, named as the user typed them.
+Problem conflict(const CLI::App& root) {
+  for (const CLI::App* level : selected_chain(root)) {
+    for (const CLI::Option* option : level->get_options()) {
+      if (option->count() == 0) {
+        continue;
+      }
+      for (const CLI::Option* other : option->get_excludes()) {
+        if (other->count() > 0) {
+          return {level, fmt::format("the argument '{}' cannot be used with '{}'", label(*option),
+                                     label(*other))};
+        }
+      }
+      for (const CLI::Option* needed : option->get_needs()) {
+        if (needed->count() == 0) {
+          return {level,
+                  fmt::format("the argument '{}' requires '{}'", label(*option), label(*needed))};
+        }
+      }
+    }
+  }
+  return {selected_chain(root).back(), "conflicting arguments"};
+}
+
 } // namespace
 
 std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
@@ -161,6 +186,10 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
     return refuse(err, invalid_value(tree, error));
   } catch (const CLI::RequiredError&) {
     return refuse(err, missing_required(tree.root()));
+  } catch (const CLI::ExcludesError&) {
+    return refuse(err, conflict(tree.root()));
+  } catch (const CLI::RequiresError&) {
+    return refuse(err, conflict(tree.root()));
   } catch (const CLI::ParseError& error) {
     // What the scan leaves to CLI11 is value checks and required arguments; anything else
     // keeps CLI11's words. Its exit codes (100 and up) are not ours: every error is status 1.

@@ -4,11 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
 
 #include "update/update_text.h"
+#include "utils/read_all.h"
 #include "utils/unique_fd.h"
 
 namespace zelkor::update {
@@ -16,26 +15,6 @@ namespace {
 
 std::error_code last_error() {
   return {errno, std::generic_category()};
-}
-
-// Reads until end of file or until one byte past `max_image_size`.
-std::expected<std::string, std::error_code> read_capped(int fd, std::string image) {
-  std::array<char, 65536> buffer{};
-  while (image.size() <= max_image_size) {
-    const auto wanted = std::min<std::uint64_t>(buffer.size(), max_image_size + 1 - image.size());
-    const ssize_t count = ::read(fd, buffer.data(), wanted);
-    if (count == 0) {
-      break;
-    }
-    if (count < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return std::unexpected(last_error());
-    }
-    image.append(buffer.data(), static_cast<std::size_t>(count));
-  }
-  return image;
 }
 
 } // namespace
@@ -60,7 +39,7 @@ std::expected<std::string, std::string> read_image(const std::filesystem::path& 
     }
     image.reserve(size);
   }
-  auto read = read_capped(fd.get(), std::move(image));
+  auto read = utils::read_all(fd.get(), max_image_size, std::move(image));
   if (!read) {
     return std::unexpected(unreadable(path, read.error()));
   }
