@@ -22,6 +22,9 @@ std::size_t character_count(std::string_view text) {
 } // namespace
 
 std::string header(Layout layout) {
+  if (layout.log) {
+    return {};
+  }
   if (layout.csv) {
     return layout.delta ? "id,len,data,delta\n" : "id,len,data\n";
   }

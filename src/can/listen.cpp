@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +15,7 @@
 
 #include "can/dump_text.h"
 #include "can/frames.h"
+#include "can/log_text.h"
 #include "utils/ctrlc.h"
 #include "utils/serial.h"
 #include "utils/zlkr.h"
@@ -52,25 +54,43 @@ std::expected<utils::output::Sink, std::string> open_output(const std::filesyste
 // Turns received bytes into dump lines, keeping the delta's reference instant between reads.
 class Lines {
 public:
-  Lines(std::vector<std::string> filter, Layout layout)
-      : filter_(std::move(filter)), layout_(layout), reference_(Clock::now()) {}
+  Lines(std::vector<std::string> filter, Layout layout, std::string interface,
+        std::optional<std::uint64_t> count)
+      : filter_(std::move(filter)), layout_(layout), interface_(std::move(interface)),
+        count_(count), reference_(Clock::now()) {}
 
-  // Formats every frame that `bytes` completes; the lines wait in text() until clear().
-  void take(std::string_view bytes) {
+  // Formats every frame that `bytes` completes (read when the wall clock showed `read_at`); the
+  // lines wait in text() until clear(). Frames past the count are dropped.
+  void take(std::string_view bytes, log::WallTime read_at) {
+    read_at_ = read_at;
     splitter_.feed(bytes, [this](std::string_view text) { add(text); });
   }
   [[nodiscard]] const std::string& text() const { return text_; }
   void clear() { text_.clear(); }
+  // Frames seen so far, whether kept or not.
+  [[nodiscard]] std::uint64_t received() const { return received_; }
+  // The count of written frames was reached.
+  [[nodiscard]] bool counted_out() const { return count_ && written_ >= *count_; }
+  // Kept frames that the log format cannot carry.
+  [[nodiscard]] std::uint64_t unwritable() const { return unwritable_; }
 
 private:
   void add(std::string_view received) {
     const auto frame = decode(received);
-    if (!frame) {
+    if (!frame || counted_out()) {
+      return;
+    }
+    ++received_;
+    if (layout_.log) {
+      if (keeps(filter_, frame->id)) {
+        ++(log::append_line(text_, *frame, interface_, read_at_) ? written_ : unwritable_);
+      }
       return;
     }
     if (!layout_.delta) {
       if (keeps(filter_, frame->id)) {
         append_line(text_, *frame, 0, layout_);
+        ++written_;
       }
       return;
     }
@@ -78,6 +98,7 @@ private:
     const float delta = seconds_between(reference_, Clock::now());
     if (keeps(filter_, frame->id)) {
       append_line(text_, *frame, delta, layout_);
+      ++written_;
     }
     reference_ = Clock::now();
   }
@@ -85,23 +106,50 @@ private:
   FrameSplitter splitter_;
   std::vector<std::string> filter_;
   Layout layout_;
+  std::string interface_;
+  std::optional<std::uint64_t> count_;
   Clock::time_point reference_;
+  log::WallTime read_at_;
   std::string text_;
+  std::uint64_t received_ = 0;
+  std::uint64_t written_ = 0;
+  std::uint64_t unwritable_ = 0;
 };
 
 enum class End { interrupted, port_failed, output_failed };
 
-// Reads until Ctrl-C or a failure. Each read's lines go out in one write as soon as it is
-// decoded, so a pipe or `tail -f` sees frames live without a write per line.
+// The wall clock when a read returned, as the log writes it.
+log::WallTime wall_clock() {
+  return std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
+}
+
+// How long the next read may wait: until the idle time since the last frame (or the start) is
+// up, or for ever without one.
+std::uint64_t wait_ms(std::optional<std::uint64_t> idle_ms, Clock::time_point last_frame) {
+  if (!idle_ms) {
+    return std::numeric_limits<std::uint64_t>::max();
+  }
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+      last_frame + std::chrono::milliseconds(*idle_ms) - Clock::now());
+  return static_cast<std::uint64_t>(std::max<std::int64_t>(0, left.count()));
+}
+
+// Reads until Ctrl-C, the frame count, the idle time or a failure. Each read's lines go out in
+// one write as soon as it is decoded, so a pipe or `tail -f` sees frames live without a write
+// per line.
 End dump(utils::serial::Port& port, const utils::ctrlc::Watch& watch, Lines& lines,
-         utils::output::Sink& sink) {
+         std::optional<std::uint64_t> idle_ms, utils::output::Sink& sink) {
   std::array<char, read_size> buffer{};
-  while (watch.running()) {
+  auto last_frame = Clock::now();
+  while (watch.running() && !lines.counted_out()) {
     // Waiting on the port, on Ctrl-C and on the output's reader together: no CPU while the bus
     // is quiet, and Ctrl-C or a reader that went away (`| head`) ends the dump at once.
-    const auto count = port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(),
-                                      watch.wake_fd(), sink.fd());
+    const auto count =
+        port.read_some(buffer, wait_ms(idle_ms, last_frame), watch.wake_fd(), sink.fd());
     if (!count) {
+      if (count.error() == std::errc::timed_out && idle_ms && wait_ms(idle_ms, last_frame) == 0) {
+        break; // quiet for the idle time
+      }
       if (count.error() == std::errc::interrupted || count.error() == std::errc::timed_out) {
         continue; // Ctrl-C (the loop ends) or a signal: neither is a port error
       }
@@ -111,13 +159,25 @@ End dump(utils::serial::Port& port, const utils::ctrlc::Watch& watch, Lines& lin
       }
       return End::port_failed;
     }
-    lines.take(std::string_view(buffer.data(), *count));
+    const auto seen = lines.received();
+    lines.take(std::string_view(buffer.data(), *count), wall_clock());
+    if (lines.received() != seen) {
+      last_frame = Clock::now();
+    }
     if (!lines.text().empty() && !sink.write(lines.text())) {
       return End::output_failed;
     }
     lines.clear();
   }
   return End::interrupted;
+}
+
+// Frames a log could not carry are named once, whatever ended the dump; the status stays.
+void report_unwritable(std::uint64_t frames) {
+  if (frames > 0) {
+    fmt::print(stderr, "zelkor: {} {} not be written in the log format\n", frames,
+               frames == 1 ? "frame could" : "frames could");
+  }
 }
 
 // A file the dump cannot write to is named; standard output's own failures are reported once
@@ -128,9 +188,7 @@ void report_failed_file(const std::filesystem::path& path, const utils::output::
 
 } // namespace
 
-std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
-                     std::optional<std::filesystem::path> output, bool csv,
-                     utils::output::Sink& out) {
+std::uint8_t can_bus(Dump dump, utils::output::Sink& out) {
   auto port = utils::zlkr::interface("can", claim_timeout_ms);
   if (!port) {
     out.line(port.error());
@@ -138,8 +196,8 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
   }
   const utils::ctrlc::Watch watch;
   std::optional<utils::output::Sink> file;
-  if (output) {
-    auto opened = open_output(*output);
+  if (dump.output) {
+    auto opened = open_output(*dump.output);
     if (!opened) {
       out.line(opened.error());
       return 1;
@@ -147,12 +205,14 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     file.emplace(std::move(*opened));
   }
   utils::output::Sink& sink = file ? *file : out;
-  const Layout layout{.csv = csv, .delta = delta};
+  const Layout layout{.csv = dump.csv, .delta = dump.delta, .log = dump.log};
+  Lines lines(dump.filter.value_or(std::vector<std::string>{}), layout,
+              dump.interface.value_or(std::string(log::default_interface)), dump.count);
   End end = End::output_failed;
   if (sink.write(header(layout))) {
-    Lines lines(filter.value_or(std::vector<std::string>{}), layout);
-    end = dump(*port, watch, lines, sink);
+    end = listen::dump(*port, watch, lines, dump.idle_ms, sink);
   }
+  report_unwritable(lines.unwritable());
   switch (end) {
   case End::interrupted:
     return out.ok() ? 0 : 1;
@@ -161,7 +221,7 @@ std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
     return 1;
   case End::output_failed:
     if (file) {
-      report_failed_file(*output, *file);
+      report_failed_file(*dump.output, *file);
     }
     return 1;
   }

@@ -2,20 +2,16 @@
 // `can dump`: the frames the controller reports, one line each, until Ctrl-C.
 
 #include <cstdint>
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <vector>
 
+#include "can/can.h"
 #include "utils/output.h"
 
 namespace zelkor::can::listen {
 
-// Claims the CAN port and writes the header and a line per received frame to `output` (created
-// or emptied) or to `out`, until Ctrl-C (status 0) or until the port or the output fails
-// (status 1). Every line is written as soon as its frame is complete.
-std::uint8_t can_bus(std::optional<std::vector<std::string>> filter, bool delta,
-                     std::optional<std::filesystem::path> output, bool csv,
-                     utils::output::Sink& out);
+// Claims the CAN port and writes the header and a line per received frame to the dump's output
+// file (created or emptied) or to `out`, until Ctrl-C, the frame count or the idle time (status
+// 0) or until the port or the output fails (status 1). Every line is written as soon as its
+// frame is complete.
+std::uint8_t can_bus(Dump dump, utils::output::Sink& out);
 
 } // namespace zelkor::can::listen
