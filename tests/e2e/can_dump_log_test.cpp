@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --idle ends a dump once no frame has come for its time, not while frames keep coming.
 TEST(CanDumpIdle, EndsOnceTheBusIsQuiet) {
-  for (const Args layout : {Args{}, Args{"-c"}, Args{"-L"}}) {
+  for (const Args& layout : {Args{}, Args{"-c"}, Args{"-L"}}) {
     Board board;
     Args args{"--idle", "700"};
     args.insert(args.end(), layout.begin(), layout.end());
