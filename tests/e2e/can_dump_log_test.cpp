@@ -133,7 +133,8 @@ TEST_F(CanDumpLog, ReadBackByCanTools) {
   }
   EXPECT_EQ(python.out, expected);
 
-  const auto long_form = board.run({"sh", "-c", "log2long < \"$1\" | cut -c20-", "-", file.string()});
+  const auto long_form =
+      board.run({"sh", "-c", "log2long < \"$1\" | cut -c20-", "-", file.string()});
   EXPECT_EQ(long_form.out, "  can0       123   [4]  11 22 33 44               '.\"3D'\n"
                            "  can0  1ABCDEF0   [8]  01 02 03 04 05 06 07 08   '........'\n"
                            "  can0       7FF   [0]                            ''\n"
