@@ -32,7 +32,7 @@ using Consumer = std::function<Reply(std::string_view bytes)>;
 struct Options {
   std::size_t read_size = 256; // the most one read takes
   // Ends the loop, as Ctrl-C does, once no active read came for this long (or since the start).
-  std::optional<std::uint64_t> idle_ms;
+  std::optional<std::uint64_t> idle_ms = std::nullopt;
 };
 
 enum class End {
