@@ -4,6 +4,7 @@
 
 #include "can/dump_output.h"
 #include "can/listen.h"
+#include "can/replay.h"
 #include "can/send.h"
 #include "cmds/config.h"
 #include "utils/overloaded.h"
@@ -51,6 +52,16 @@ std::uint8_t handler(Action action, utils::output::Sink& out) {
     }
     file.emplace(std::move(*opened));
   }
+  // Checked whole before any port is touched, as a dump's output is opened first.
+  std::vector<replay::LogFrame> frames;
+  if (const auto* replay = std::get_if<Replay>(&action.action)) {
+    auto loaded = replay::load(*replay);
+    if (!loaded) {
+      out.line(loaded.error());
+      return 1;
+    }
+    frames = std::move(*loaded);
+  }
   if (!action.nocheck && !mode_is_standard(out)) {
     return 1;
   }
@@ -61,6 +72,7 @@ std::uint8_t handler(Action action, utils::output::Sink& out) {
       utils::Overloaded{
           [&](Send& send) { return send::can_message(std::move(send), out); },
           [&](Dump& dump) { return listen::can_bus(std::move(dump), std::move(file), out); },
+          [&](const Replay& replay) { return replay::play(frames, replay.ignore_timestamps, out); },
       },
       action.action);
 }

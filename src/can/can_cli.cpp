@@ -2,10 +2,41 @@
 
 #include <algorithm>
 
+#include "can/log_text.h"
 #include "cli/fields.h"
 #include "cli/numbers.h"
 
 namespace zelkor::can {
+namespace {
+
+// The interface a log line names: what a network interface may be called.
+CLI::Option* interface_name(CLI::Option* option) {
+  return cli::checked(
+      option,
+      [](const std::string& value) -> std::expected<void, std::string> {
+        if (!log::is_interface_name(value)) {
+          return std::unexpected(
+              "must be 1 to 15 characters, none of them a space, '/' or a control character");
+        }
+        return {};
+      },
+      "NAME");
+}
+
+// A count or a time that ends the dump: 0 would end it before it began.
+CLI::Option* at_least_one(CLI::Option* option) {
+  return cli::checked(
+      cli::u64(option),
+      [](const std::string& value) -> std::expected<void, std::string> {
+        if (value == "0") {
+          return std::unexpected("must be at least 1");
+        }
+        return {};
+      },
+      "u64");
+}
+
+} // namespace
 
 Cli::Cli(cli::Tree& tree) {
   can_ = &tree.add_command(tree.root(), "can", "Interface with and control the on-board can device",
@@ -30,6 +61,7 @@ Cli::Cli(cli::Tree& tree) {
       "can-mode std`.");
   add_send(tree);
   add_dump(tree);
+  add_replay(tree);
 }
 
 void Cli::add_send(cli::Tree& tree) {
@@ -77,9 +109,50 @@ void Cli::add_dump(cli::Tree& tree) {
                  "considered completely representative of message time.");
   output_option_ =
       tree.paths(dump_->add_option("output", output_, "Output file, stdout if not present"));
-  tree.long_help(dump_->add_flag("-c,--csv", csv_, "Format the output like a csv"),
-                 "Format the output like a csv.\n\nHeader will be included as id,len,data or "
-                 "id,len,data,delta.");
+  auto* csv = tree.long_help(dump_->add_flag("-c,--csv", csv_, "Format the output like a csv"),
+                             "Format the output like a csv.\n\nHeader will be included as "
+                             "id,len,data or id,len,data,delta.");
+  auto* log = tree.long_help(
+      dump_->add_flag("-L,--log", log_, "Write the frames in the CAN log format"),
+      "Write the frames in the CAN log format\n\nOne line per frame, no header: `(SECONDS.MICROS) "
+      "can0 123#11223344`, the time being the wall clock when the frame was read. CAN tools read "
+      "these logs (candump's log format), and `zelkor can replay` plays them back. Frames the "
+      "format cannot carry are left out and counted on standard error at the end.");
+  log->excludes(csv)->excludes(dump_->get_option("--delta"));
+  dump_interface_option_ =
+      interface_name(dump_->add_option("--interface", dump_interface_,
+                                       "Interface name written in the log [default: can0]"))
+          ->needs(log);
+  add_dump_endings(tree);
+}
+
+void Cli::add_dump_endings(cli::Tree& tree) {
+  count_option_ = tree.long_help(
+      at_least_one(dump_->add_option("--count", count_, "Stop after this many written frames")),
+      "Stop after this many written frames\n\nThe dump ends as on Ctrl-C, with status 0, once "
+      "this many frames passed the filter and were written.");
+  idle_option_ = tree.long_help(
+      at_least_one(dump_->add_option("--idle", idle_ms_,
+                                     "Stop when no frame has come for this many milliseconds")),
+      "Stop when no frame has come for this many milliseconds\n\nThe dump ends as on Ctrl-C, "
+      "with status 0. Every frame received counts, whether the filter keeps it or not.");
+}
+
+void Cli::add_replay(cli::Tree& tree) {
+  replay_ = &tree.add_command(
+      *can_, "replay", "Send the frames of a CAN log onto the CAN Bus",
+      "Send the frames of a CAN log onto the CAN Bus\n\nReads a log in the CAN log format "
+      "(`(1765000000.123456) can0 123#11223344` lines, as `zelkor can dump -L` and candump write "
+      "them) and sends its frames in order, keeping the gaps between them. The whole log is "
+      "checked before anything is sent.\n\nExample: `zelkor can replay drive.log`");
+  tree.long_help(replay_->add_flag("-t,--ignore-timestamps", ignore_timestamps_,
+                                   "Send the frames back to back"),
+                 "Send the frames back to back\n\nWithout it, each frame goes out at its time in "
+                 "the log, counted from the first frame.");
+  replay_interface_option_ = interface_name(replay_->add_option(
+      "--interface", replay_interface_, "Replay only the frames of this interface"));
+  tree.paths(replay_->add_option("file", replay_file_, "Log file, - for standard input"))
+      ->required();
 }
 
 std::optional<Action> Cli::options() const {
@@ -93,6 +166,8 @@ std::optional<Action> Cli::options() const {
   };
   if (send_->parsed()) {
     action.action = send_values();
+  } else if (replay_->parsed()) {
+    action.action = replay_values();
   } else {
     action.action = dump_values();
   }
@@ -124,6 +199,20 @@ Dump Cli::dump_values() const {
       .output = output_option_->count() > 0 ? std::optional<std::filesystem::path>(output_)
                                             : std::nullopt,
       .csv = csv_,
+      .log = log_,
+      .interface =
+          dump_interface_option_->count() > 0 ? std::optional(dump_interface_) : std::nullopt,
+      .count = count_option_->count() > 0 ? std::optional(count_) : std::nullopt,
+      .idle_ms = idle_option_->count() > 0 ? std::optional(idle_ms_) : std::nullopt,
+  };
+}
+
+Replay Cli::replay_values() const {
+  return {
+      .file = replay_file_,
+      .interface =
+          replay_interface_option_->count() > 0 ? std::optional(replay_interface_) : std::nullopt,
+      .ignore_timestamps = ignore_timestamps_,
   };
 }
 

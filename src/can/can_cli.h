@@ -12,8 +12,8 @@
 
 namespace zelkor::can {
 
-// Adds `can`, `send` and `dump` to the tree and binds their values to members, so it must not
-// move after construction.
+// Adds `can`, `send`, `dump` and `replay` to the tree and binds their values to members, so it must
+// not move after construction.
 class Cli {
 public:
   explicit Cli(cli::Tree& tree);
@@ -26,12 +26,16 @@ public:
 private:
   void add_send(cli::Tree& tree);
   void add_dump(cli::Tree& tree);
+  void add_dump_endings(cli::Tree& tree);
+  void add_replay(cli::Tree& tree);
   [[nodiscard]] Send send_values() const;
   [[nodiscard]] Dump dump_values() const;
+  [[nodiscard]] Replay replay_values() const;
 
   CLI::App* can_;
   CLI::App* send_ = nullptr;
   CLI::App* dump_ = nullptr;
+  CLI::App* replay_ = nullptr;
   CLI::Option* baudrate_option_;
   std::string baudrate_;
   bool nocheck_ = false;
@@ -49,6 +53,18 @@ private:
   CLI::Option* output_option_ = nullptr;
   std::string output_;
   bool csv_ = false;
+  bool log_ = false;
+  CLI::Option* dump_interface_option_ = nullptr;
+  std::string dump_interface_;
+  CLI::Option* count_option_ = nullptr;
+  std::uint64_t count_ = 0;
+  CLI::Option* idle_option_ = nullptr;
+  std::uint64_t idle_ms_ = 0;
+
+  std::string replay_file_;
+  CLI::Option* replay_interface_option_ = nullptr;
+  std::string replay_interface_;
+  bool ignore_timestamps_ = false;
 };
 
 } // namespace zelkor::can

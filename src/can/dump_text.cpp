@@ -19,6 +19,9 @@ constexpr std::size_t delta_width = 16;
 } // namespace
 
 std::string header(Layout layout) {
+  if (layout.log) {
+    return {};
+  }
   if (layout.csv) {
     return layout.delta ? "id,len,data,delta\n" : "id,len,data\n";
   }

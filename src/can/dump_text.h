@@ -16,9 +16,10 @@ namespace zelkor::can::listen {
 struct Layout {
   bool csv = false;
   bool delta = false;
+  bool log = false; // the log format: its own lines (log_text.h), no header
 };
 
-// The header line, line break included.
+// The header line, line break included; nothing for the log format.
 std::string header(Layout layout);
 
 // Appends the line of `frame` to `lines`; `delta` (seconds) is shown when the layout has it.

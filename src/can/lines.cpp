@@ -16,19 +16,29 @@ float seconds_between(Clock::time_point from, Clock::time_point to) {
 
 } // namespace
 
-Lines::Lines(std::vector<std::string> filter, Layout layout, Clock::time_point start)
-    : filter_(std::move(filter)), layout_(layout), previous_frame_(start) {}
+Lines::Lines(std::vector<std::string> filter, Layout layout, Clock::time_point start,
+             std::string interface, std::optional<std::uint64_t> count)
+    : filter_(std::move(filter)), layout_(layout), previous_frame_(start),
+      interface_(std::move(interface)), count_(count) {}
 
-std::string_view Lines::take(std::string_view bytes, Clock::time_point now) {
+std::string_view Lines::take(std::string_view bytes, Clock::time_point now, log::WallTime wall) {
   text_.clear();
-  splitter_.feed(bytes, [&](std::string_view text) { add(text, now); });
+  splitter_.feed(bytes, [&](std::string_view text) { add(text, now, wall); });
   return text_;
 }
 
-void Lines::add(std::string_view received, Clock::time_point now) {
+void Lines::add(std::string_view received, Clock::time_point now, log::WallTime wall) {
   const auto frame = decode(received);
-  if (!frame) {
+  if (!frame || counted_out()) {
     return; // noise on the line is no frame: it neither shows nor restarts the delta
+  }
+  ++received_;
+  if (layout_.log) {
+    if (!keeps(filter_, frame->id)) {
+      return;
+    }
+    ++(log::append_line(text_, *frame, interface_, wall) ? written_ : unwritable_);
+    return;
   }
   // The delta is the time since the previous frame on the bus, kept or not: the filter chooses
   // which lines show, not what the delta measures.
@@ -36,6 +46,7 @@ void Lines::add(std::string_view received, Clock::time_point now) {
   previous_frame_ = now;
   if (keeps(filter_, frame->id)) {
     append_line(text_, *frame, delta, layout_);
+    ++written_;
   }
 }
 

@@ -4,13 +4,6 @@
 #include "utils/zlkr.h"
 
 namespace zelkor::can::send {
-namespace {
-
-// The controller acknowledges at once, if at all; a busy bus cannot stretch the answer past the
-// link's overall limit.
-constexpr std::uint64_t answer_timeout_ms = 1;
-
-} // namespace
 
 std::uint8_t can_message(Send frame, utils::output::Sink& out) {
   auto command = frame_command(frame);

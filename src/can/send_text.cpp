@@ -11,9 +11,6 @@
 namespace zelkor::can::send {
 namespace {
 
-constexpr std::uint64_t max_standard_id = 0x7FF;
-constexpr std::uint64_t max_extended_id = 0x1FFFFFFF;
-constexpr std::uint8_t max_data_bytes = 8;
 constexpr unsigned id_bits = 32;
 constexpr unsigned data_bits = 64;
 

@@ -11,6 +11,11 @@
 
 namespace zelkor::can::send {
 
+// What a classic CAN frame can carry.
+inline constexpr std::uint64_t max_standard_id = 0x7FF;
+inline constexpr std::uint64_t max_extended_id = 0x1FFFFFFF;
+inline constexpr std::uint8_t max_data_bytes = 8;
+
 // `text` without any number of leading "0x" (lower-case x only).
 std::string_view without_prefix(std::string_view text);
 

@@ -136,14 +136,23 @@ Problem missing_required(const CLI::App& root) {
 }
 
 // Two options given together that exclude each other, named as help names them, the switch
-// first.
+// first; or an option given without the one it needs.
 Problem conflict(const CLI::App& root) {
   for (const CLI::App* level : selected_chain(root)) {
     for (const CLI::Option* option : level->get_options()) {
+      if (option->count() == 0) {
+        continue;
+      }
       for (const CLI::Option* other : option->get_excludes()) {
-        if (option->nonpositional() && option->count() > 0 && other->count() > 0) {
+        if (option->nonpositional() && other->count() > 0) {
           return {level, fmt::format("the argument '{}' cannot be used with '{}'", label(*option),
                                      label(*other))};
+        }
+      }
+      for (const CLI::Option* needed : option->get_needs()) {
+        if (needed->count() == 0) {
+          return {level,
+                  fmt::format("the argument '{}' requires '{}'", label(*option), label(*needed))};
         }
       }
     }
@@ -181,6 +190,8 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
   } catch (const CLI::RequiredError&) {
     return refuse(err, missing_required(tree.root()));
   } catch (const CLI::ExcludesError&) {
+    return refuse(err, conflict(tree.root()));
+  } catch (const CLI::RequiresError&) {
     return refuse(err, conflict(tree.root()));
   } catch (const CLI::ParseError& error) {
     // What the scan leaves to CLI11 is value checks and required arguments; anything else

@@ -1,6 +1,7 @@
 #include "utils/ctrlc.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <unistd.h>
 
@@ -74,6 +75,24 @@ Watch::~Watch() {
   for (const int fd : {signal_pipe_[0], wake_[0], wake_[1]}) {
     ::close(fd);
   }
+}
+
+bool Watch::sleep_until(std::chrono::steady_clock::time_point instant) const {
+  while (running()) {
+    // Counted afresh from the instant each time, so a signal's wake-up does not stretch it.
+    const auto left = instant - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero()) {
+      return true;
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+    const timespec timeout{
+        .tv_sec = static_cast<time_t>(seconds.count()),
+        .tv_nsec = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count())};
+    pollfd wake{.fd = wake_[0], .events = POLLIN, .revents = 0};
+    ::ppoll(&wake, 1, &timeout, nullptr);
+  }
+  return false;
 }
 
 void Watch::watch() {

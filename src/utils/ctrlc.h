@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace zelkor::utils::ctrlc {
@@ -24,6 +25,8 @@ public:
   [[nodiscard]] bool running() const { return running_.load(); }
   // Readable once Ctrl-C was seen; never read it, only poll it.
   [[nodiscard]] int wake_fd() const { return wake_[0]; }
+  // Sleeps until `instant`, to the nanosecond the system allows, or until Ctrl-C: false then.
+  [[nodiscard]] bool sleep_until(std::chrono::steady_clock::time_point instant) const;
 
 private:
   void watch();

@@ -4,7 +4,9 @@
 // alone; what the bytes become is the consumer's business.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "utils/ctrlc.h"
@@ -18,6 +20,10 @@ struct Reply {
   // Written to the output in one write before the next read; may be empty. It must stay valid
   // until the consumer is called again.
   std::string_view text;
+  // The bytes brought traffic that keeps Options::idle_ms from running out.
+  bool active = true;
+  // Nothing more is wanted: the loop ends once `text` is written, as on Ctrl-C.
+  bool last = false;
 };
 
 // Called with the bytes of each read, in order.
@@ -25,10 +31,12 @@ using Consumer = std::function<Reply(std::string_view bytes)>;
 
 struct Options {
   std::size_t read_size = 256; // the most one read takes
+  // Ends the loop, as Ctrl-C does, once no active read came for this long (or since the start).
+  std::optional<std::uint64_t> idle_ms = std::nullopt;
 };
 
 enum class End {
-  interrupted,   // Ctrl-C
+  interrupted,   // Ctrl-C, the idle time, or the consumer's last reply
   port_failed,   // the port failed or went away
   output_failed, // `out` could not be written or its reader went away; `out` records which
 };

@@ -21,6 +21,7 @@ TEST(DumpHeader, MatchesEachLayout) {
   EXPECT_EQ(header(columns_delta), "      id [l]             data            delta\n");
   EXPECT_EQ(header(csv), "id,len,data\n");
   EXPECT_EQ(header(csv_delta), "id,len,data,delta\n");
+  EXPECT_EQ(header({.csv = false, .delta = false, .log = true}), "");
 }
 
 TEST(DumpLine, LaysOutEachFrame) {

@@ -141,6 +141,59 @@ TEST(CanGrammar, DumpValuesReachTheHandler) {
   }
 }
 
+TEST(CanGrammar, LogAndEndingsReachTheDump) {
+  const struct {
+    Args args;
+    bool log;
+    std::optional<std::string> interface;
+    std::optional<std::uint64_t> count, idle_ms;
+  } cases[] = {
+      {{"can", "dump"}, false, std::nullopt, std::nullopt, std::nullopt},
+      {{"can", "dump", "-L"}, true, std::nullopt, std::nullopt, std::nullopt},
+      {{"can", "dump", "--log", "--interface", "vcan1"}, true, "vcan1", std::nullopt, std::nullopt},
+      {{"can", "dump", "-c", "--count", "+010", "--idle", "250"}, false, std::nullopt, 10, 250},
+      {{"can", "dump", "-L", "--interface", "abcdefghijklmno", "--count", "1"},
+       true,
+       "abcdefghijklmno",
+       1,
+       std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parse(c.args);
+    const auto line = testing::PrintToString(c.args);
+    ASSERT_TRUE(parsed.action) << line << parsed.err;
+    const auto* dump = std::get_if<can::Dump>(&parsed.action->action);
+    ASSERT_NE(dump, nullptr) << line;
+    EXPECT_EQ(dump->log, c.log) << line;
+    EXPECT_EQ(dump->interface, c.interface) << line;
+    EXPECT_EQ(dump->count, c.count) << line;
+    EXPECT_EQ(dump->idle_ms, c.idle_ms) << line;
+  }
+}
+
+TEST(CanGrammar, ReplayValuesReachTheHandler) {
+  const struct {
+    Args args;
+    std::string file;
+    std::optional<std::string> interface;
+    bool ignore_timestamps;
+  } cases[] = {
+      {{"can", "replay", "bus.log"}, "bus.log", std::nullopt, false},
+      {{"can", "-n", "replay", "-t", "--interface", "can1", "-"}, "-", "can1", true},
+      {{"can", "replay", "--ignore-timestamps", "--", "-t"}, "-t", std::nullopt, true},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parse(c.args);
+    const auto line = testing::PrintToString(c.args);
+    ASSERT_TRUE(parsed.action) << line << parsed.err;
+    const auto* replay = std::get_if<can::Replay>(&parsed.action->action);
+    ASSERT_NE(replay, nullptr) << line;
+    EXPECT_EQ(replay->file, c.file) << line;
+    EXPECT_EQ(replay->interface, c.interface) << line;
+    EXPECT_EQ(replay->ignore_timestamps, c.ignore_timestamps) << line;
+  }
+}
+
 TEST(CanGrammar, RefusesWithTheReason) {
   const struct {
     Args args;
@@ -161,6 +214,20 @@ TEST(CanGrammar, RefusesWithTheReason) {
       {{"can", "dump", "-f", "\xff"}, "must be valid UTF-8 text"},
       {{"can", "send", "-b", "500", "1"}, ""}, // -b belongs before the action
       {{"can", "dump", "a", "b"}, ""},
+      // The log carries absolute times: neither CSV nor deltas go with it.
+      {{"can", "dump", "-L", "-c"}, "cannot be used with"},
+      {{"can", "dump", "-d", "--log"}, "cannot be used with"},
+      {{"can", "dump", "--interface", "can0"},
+       "the argument '--interface <INTERFACE>' requires '--log'"},
+      {{"can", "dump", "-L", "--interface", ""}, "must be 1 to 15 characters"},
+      {{"can", "dump", "-L", "--interface", "abcdefghijklmnop"}, "must be 1 to 15 characters"},
+      {{"can", "dump", "-L", "--interface", "can 0"}, "none of them a space"},
+      {{"can", "dump", "-L", "--interface", "a/b"}, "'/'"},
+      {{"can", "replay", "--interface", "a\tb", "x.log"}, "control character"},
+      {{"can", "dump", "--count", "0"}, "must be at least 1"},
+      {{"can", "dump", "--idle", "+0"}, "must be at least 1"},
+      {{"can", "dump", "--idle", "x"}, "invalid digit found in string"},
+      {{"can", "replay"}, "<FILE>"},
   };
   for (const auto& c : cases) {
     const auto parsed = parse(c.args);
