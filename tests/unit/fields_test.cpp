@@ -18,5 +18,15 @@ TEST(CommandField, MustNotSmuggleASecondCommand) {
   }
 }
 
+// No firmware field comes near the limit; a value past it is a script's mistake (a file's
+// contents, a runaway variable), not something to write into the controller's command line.
+TEST(CommandField, IsBoundedInLength) {
+  EXPECT_TRUE(check_command_field(std::string(64, '1')).has_value());
+  const auto refused = check_command_field(std::string(65, '1'));
+  ASSERT_FALSE(refused.has_value());
+  EXPECT_EQ(refused.error(), "must be at most 64 bytes long");
+  EXPECT_FALSE(check_command_field(std::string(100000, '7')).has_value());
+}
+
 } // namespace
 } // namespace zelkor::cli
