@@ -155,19 +155,5 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"show_silent", {"show"}, {}, "config", "\n", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A board that stops taking input: the set command cannot go out within the time-out, and
-// nothing follows it. An earlier raw write fills the port's buffer, since no value of a command
-// is long enough to.
-TEST(ConfigWrite, ReportsASetCommandTheBoardDoesNotTake) {
-  Board board;
-  board.stop_reading(PortId::terminal, true);
-  ASSERT_EQ(zelkor(board, {"raw", "write", "-p", "terminal", "-c", std::string(100000, 'A')}).out,
-            write_failed);
-  const auto result = run_config(board, {"-s", "startup-timer", "30"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, write_failed);
-  EXPECT_THAT(board.received(PortId::terminal), ::testing::Not(::testing::HasSubstr("save")));
-}
-
 } // namespace
 } // namespace zelkor::e2e

@@ -163,17 +163,5 @@ INSTANTIATE_TEST_SUITE_P(
                       UnreadableCase{"get_di", {"get-di", "0"}, "dio-state"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A board that stops taking input: the command cannot go out within the time-out. An earlier
-// raw write fills the port's buffer, since no value of a command is long enough to.
-TEST(OpWrite, ReportsACommandTheBoardDoesNotTake) {
-  Board board;
-  board.stop_reading(PortId::terminal, true);
-  ASSERT_EQ(zelkor(board, {"raw", "write", "-p", "terminal", "-c", std::string(100000, 'A')}).out,
-            write_failed);
-  const auto result = run_op(board, {"can-message", "-i", "123", "-d", "11223344"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, write_failed);
-}
-
 } // namespace
 } // namespace zelkor::e2e
