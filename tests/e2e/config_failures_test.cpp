@@ -155,17 +155,6 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"show_silent", {"show"}, {}, "config", "\n", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A board that stops taking input: the set command cannot go out within the time-out, and
-// nothing follows it.
-TEST(ConfigWrite, ReportsASetCommandTheBoardDoesNotTake) {
-  Board board;
-  board.stop_reading(PortId::terminal, true);
-  const auto result = run_config(board, {"-s", "startup-timer", std::string(100000, '1')});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, write_failed);
-  EXPECT_THAT(board.received(PortId::terminal), ::testing::Not(::testing::HasSubstr("save")));
-}
-
 // The value is set but cannot be stored: reported as the failure it is, not as the set command's
 // answer. The board stops taking bytes as soon as the set command is in, long before the program
 // writes "save-config" (after its 25 ms answer window); only a starved firmware thread could be

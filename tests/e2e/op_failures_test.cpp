@@ -163,14 +163,5 @@ INSTANTIATE_TEST_SUITE_P(
                       UnreadableCase{"get_di", {"get-di", "0"}, "dio-state"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A board that stops taking input: the command cannot go out within the time-out.
-TEST(OpWrite, ReportsACommandTheBoardDoesNotTake) {
-  Board board;
-  board.stop_reading(PortId::terminal, true);
-  const auto result = run_op(board, {"can-message", "-i", "123", "-d", std::string(100000, 'A')});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, write_failed);
-}
-
 } // namespace
 } // namespace zelkor::e2e

@@ -1,6 +1,7 @@
-// Runs a program with its standard output on /dev/full or on a pipe whose reader is already
-// gone, to see how it takes output that cannot be written:
-//   with_stdout full|closed-pipe PROGRAM [ARGS...]
+// Runs a program with its standard output on /dev/full, on a pipe whose reader is already gone,
+// or on a pipe that nobody reads (its read end stays open in the program itself, unread), to see
+// how it takes output that cannot be written:
+//   with_stdout full|closed-pipe|unread-pipe PROGRAM [ARGS...]
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,6 +20,9 @@ int output_for(std::string_view where) {
     ::close(ends[0]);
     return ends[1];
   }
+  if (where == "unread-pipe" && ::pipe(ends.data()) == 0) {
+    return ends[1]; // the read end is left open across exec
+  }
   return -1;
 }
 
@@ -26,7 +30,7 @@ int output_for(std::string_view where) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    (void)std::fputs("usage: with_stdout full|closed-pipe PROGRAM [ARGS...]\n", stderr);
+    (void)std::fputs("usage: with_stdout full|closed-pipe|unread-pipe PROGRAM [ARGS...]\n", stderr);
     return 2;
   }
   const int fd = output_for(argv[1]);

@@ -9,7 +9,10 @@ namespace zelkor::utils::command_word {
 namespace {
 
 TEST(CommandWord, MustNotSmuggleASecondCommandNorLeaveAWordOut) {
-  for (const std::string ok : {"123", "7FF", "xyz", "11223344", "ü", "11.5"}) {
+  // A value past the limit is a script's mistake (a file's contents, a runaway variable), not
+  // something to write into the controller's command line.
+  for (const std::string ok :
+       {"123", "7FF", "xyz", "11223344", "ü", "11.5", std::string(64, '1')}) {
     EXPECT_TRUE(check(ok).has_value()) << ok;
   }
   const struct {
@@ -24,6 +27,7 @@ TEST(CommandWord, MustNotSmuggleASecondCommandNorLeaveAWordOut) {
       {"a\x7f", "must not contain spaces or control characters"},
       {"\xff", "must be valid UTF-8 text"},
       {"a\xc3", "must be valid UTF-8 text"},
+      {std::string(65, '1'), "must be at most 64 bytes long"},
   };
   for (const auto& [value, reason] : refused) {
     const auto checked = check(value);
