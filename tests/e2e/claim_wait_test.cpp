@@ -137,7 +137,7 @@ TEST(ClaimWait, FiftyRunsAtOnceWithoutWaitCompleteOrAreRefused) {
 }
 
 TEST(ClaimWait, FiftyRunsAtOnceWithWaitAllComplete) {
-  const auto tally = fifty_at_once({"--wait", "60"});
+  auto tally = fifty_at_once({"--wait", "60"});
   std::printf("with --wait 60: %d completed, %d refused with the claim failure, %d other\n",
               tally.completed, tally.refused, tally.other);
   EXPECT_EQ(tally.completed, 50);

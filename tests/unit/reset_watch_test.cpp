@@ -62,8 +62,8 @@ TEST(ResetWatch, DecidesFromSuccessiveDiscoveries) {
        {{0, firmware, "wait"}, {1999, firmware, "wait"}, {2000, firmware, on_new}}},
       {"listed in another order: no sign of a restart",
        firmware,
-       {{0, {firmware[1], firmware[0]}, "wait"},
-        {2000, {firmware[1], firmware[0]}, "ready /dev/ttyACM1 /dev/ttyACM0"}}},
+       {{0, Listing{firmware[1], firmware[0]}, "wait"},
+        {2000, Listing{firmware[1], firmware[0]}, "ready /dev/ttyACM1 /dev/ttyACM0"}}},
       {"restarted: the grace no longer ends the wait",
        firmware,
        {{10, nothing, "wait"}, {2500, nothing, "wait"}}},
@@ -92,7 +92,7 @@ TEST(ResetWatch, DecidesFromSuccessiveDiscoveries) {
       {"a third port is not the bootloader",
        firmware,
        {{10, nothing, "wait"},
-        {100, {renumbered[0], renumbered[1], {"/dev/ttyACM2", "1", "6"}}, "wait"},
+        {100, Listing{renumbered[0], renumbered[1], {"/dev/ttyACM2", "1", "6"}}, "wait"},
         {200, renumbered, on_new}}},
   };
   for (const auto& c : cases) {
