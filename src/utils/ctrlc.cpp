@@ -12,10 +12,17 @@
 namespace zelkor::utils::ctrlc {
 namespace {
 
-// The one piece of state a signal handler can reach: where to write the Ctrl-C byte.
+// The state a signal handler can reach: where to write the Ctrl-C byte, and how many came.
 std::atomic<int> signal_write_fd{-1};
+std::atomic<int> interrupts{0};
 
 extern "C" void on_sigint(int /*signal*/) {
+  if (interrupts.fetch_add(1) > 0) {
+    // A second Ctrl-C: whatever the first is still waiting for, the user wants out now.
+    ::signal(SIGINT, SIG_DFL);
+    ::raise(SIGINT);
+    return;
+  }
   const int saved_errno = errno;
   const int fd = signal_write_fd.load();
   if (fd >= 0) {
@@ -54,9 +61,11 @@ Watch::Watch() {
     pthread_setname_np(watcher_.native_handle(), "ctrl-c");
   });
   signal_write_fd.store(signal_pipe_[1]);
+  interrupts.store(0);
   struct sigaction action {};
   action.sa_handler = on_sigint;
-  action.sa_flags = SA_RESTART;
+  // Not restarted: a write blocked on a stalled reader returns, so the loop sees Ctrl-C.
+  action.sa_flags = 0;
   sigemptyset(&action.sa_mask);
   if (::sigaction(SIGINT, &action, &previous_) != 0) {
     // The watcher must not outlive this object half-built while the process exits.

@@ -12,8 +12,11 @@
 namespace zelkor::utils::ctrlc {
 
 // For its lifetime, SIGINT clears the stop flag and makes wake_fd() readable, so a loop can
-// poll its data and Ctrl-C together. If the handler cannot be installed the process stops with
-// "Error setting Ctrl-C handler." on standard error. At most one may exist at a time.
+// poll its data and Ctrl-C together; a second SIGINT ends the process at once, as SIGINT does by
+// default. Calls blocked in the thread that takes the signal return (EINTR) rather than
+// restart, so a write that waits on a stalled reader can give up. If the handler cannot be
+// installed the process stops with "Error setting Ctrl-C handler." on standard error. At most one
+// may exist at a time.
 class Watch {
 public:
   Watch();

@@ -27,12 +27,28 @@ std::uint64_t wait_ms(std::optional<std::uint64_t> idle_ms, Clock::time_point la
   return static_cast<std::uint64_t>(std::max<std::int64_t>(0, left.count()));
 }
 
+// For the loop's lifetime, Ctrl-C also ends a write that waits on a stalled reader; afterwards
+// the output waits for its reader as usual again.
+class GiveUpOnCtrlC {
+public:
+  GiveUpOnCtrlC(output::Sink& out, const ctrlc::Watch& watch) : out_(out) {
+    out_.give_up_on(watch.wake_fd());
+  }
+  GiveUpOnCtrlC(const GiveUpOnCtrlC&) = delete;
+  GiveUpOnCtrlC& operator=(const GiveUpOnCtrlC&) = delete;
+  ~GiveUpOnCtrlC() { out_.give_up_on(-1); }
+
+private:
+  output::Sink& out_;
+};
+
 } // namespace
 
 End run(serial::Port& port, const ctrlc::Watch& watch, Options options, output::Sink& out,
         const Consumer& consume) {
   std::vector<char> buffer(options.read_size);
   auto last_active = Clock::now();
+  const GiveUpOnCtrlC give_up(out, watch);
   while (watch.running()) {
     // No CPU while the port is quiet, and Ctrl-C or a reader that went away (`| head -1`) ends
     // the loop at once, releasing the port, instead of at the next traffic.

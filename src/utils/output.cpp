@@ -3,12 +3,16 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 
 namespace zelkor::utils::output {
 
 bool Sink::write(std::string_view bytes) noexcept {
   while (ok() && !bytes.empty()) {
+    if (give_up_fd_ >= 0 && !wait_writable()) {
+      return true; // Ctrl-C while the reader stalled: the run ends, as asked
+    }
     const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
     if (written >= 0) {
       bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -18,13 +22,34 @@ bool Sink::write(std::string_view bytes) noexcept {
       continue;
     }
     if (errno == EAGAIN) { // a descriptor inherited in non-blocking mode: wait until it takes more
-      pollfd ready{.fd = fd_, .events = POLLOUT, .revents = 0};
-      (void)::poll(&ready, 1, -1);
+      if (give_up_fd_ < 0) {
+        pollfd ready{.fd = fd_, .events = POLLOUT, .revents = 0};
+        (void)::poll(&ready, 1, -1);
+      }
       continue;
     }
     return fail(std::error_code(errno, std::system_category()));
   }
   return ok();
+}
+
+bool Sink::wait_writable() const noexcept {
+  std::array<pollfd, 2> fds{pollfd{.fd = fd_, .events = POLLOUT, .revents = 0},
+                            pollfd{.fd = give_up_fd_, .events = POLLIN, .revents = 0}};
+  for (;;) {
+    if (::poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return true; // the write itself reports what is wrong
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+      return false;
+    }
+    if (fds[0].revents != 0) {
+      return true; // room, or an error the write will report
+    }
+  }
 }
 
 bool Sink::line(std::string_view text) noexcept {

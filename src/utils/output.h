@@ -41,6 +41,11 @@ public:
     }
   }
 
+  // While `fd` is not -1, a write that has to wait for the reader also watches `fd`, and once it
+  // is readable (Ctrl-C) gives up on the rest: a stalled reader (`| less` left on one page)
+  // cannot hold the run, and the port, for ever. What is given up is not a failure.
+  void give_up_on(int fd) noexcept { give_up_fd_ = fd; }
+
   // The descriptor written to, for a loop that waits on it going away.
   [[nodiscard]] int fd() const noexcept { return fd_; }
   // True, and remembered as a closed pipe, once the reader went away (the descriptor reports a
@@ -56,9 +61,12 @@ public:
 
 private:
   bool fail(std::error_code error) noexcept;
+  // Waits until `fd_` takes more bytes: false when `give_up_fd_` became readable first.
+  bool wait_writable() const noexcept;
 
   UniqueFd owned_;
   int fd_;
+  int give_up_fd_ = -1;
   std::error_code error_;
 };
 
