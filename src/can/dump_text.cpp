@@ -7,6 +7,8 @@
 
 #include <fmt/format.h>
 
+#include "utils/chunk.h"
+
 namespace zelkor::can::listen {
 namespace {
 
@@ -76,6 +78,16 @@ std::string shortest_decimal(float seconds) {
 
 bool keeps(std::span<const std::string> filter, std::string_view id) {
   return filter.empty() || std::ranges::find(filter, id) != filter.end();
+}
+
+std::string cannot_open(const std::filesystem::path& path, std::error_code cause) {
+  return fmt::format("Could not open output file {}: {}", utils::chunk::to_printable(path.native()),
+                     cause.message());
+}
+
+std::string cannot_write(const std::filesystem::path& path, std::error_code cause) {
+  return fmt::format("Could not write to output file {}: {}",
+                     utils::chunk::to_printable(path.native()), cause.message());
 }
 
 } // namespace zelkor::can::listen

@@ -2,10 +2,12 @@
 // The lines of a dump: the header, then one line per frame, in columns or as CSV, with the time
 // since the previous frame when asked.
 
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "can/frames.h"
 
@@ -31,5 +33,10 @@ std::string shortest_decimal(float seconds);
 // Whether a frame with identifier `id` is kept: an empty filter keeps all, else the identifier
 // must equal one of its texts exactly (no case folding, no numeric comparison).
 bool keeps(std::span<const std::string> filter, std::string_view id);
+
+// The messages for an output file that cannot be opened or written to, naming the path (bytes
+// that are not UTF-8 become U+FFFD) and the cause.
+std::string cannot_open(const std::filesystem::path& path, std::error_code cause);
+std::string cannot_write(const std::filesystem::path& path, std::error_code cause);
 
 } // namespace zelkor::can::listen

@@ -1,11 +1,20 @@
 #include "cmds/raw.h"
 
+#include <string>
+
+#include "utils/chunk.h"
+#include "utils/ctrlc.h"
 #include "utils/firmware.h"
+#include "utils/listen.h"
 #include "utils/overloaded.h"
 #include "utils/zlkr.h"
 
 namespace zelkor::cmds::raw {
 namespace {
+
+// Each read is one chunk printed on a line of its own, so a line that arrives in two reads shows
+// as two lines: the traffic exactly as the reads cut it.
+constexpr std::size_t chunk_size = 256;
 
 std::uint8_t write(const Write& request, const Raw& raw, utils::output::Sink& out) {
   auto port = get_device(request.port, raw.timeout);
@@ -30,7 +39,18 @@ std::uint8_t listen(const Listen& request, const Raw& raw, utils::output::Sink& 
     out.line(port.error());
     return 1;
   }
-  return utils::serial::listen(*port, raw.truncate, out) ? 0 : 1;
+  const utils::ctrlc::Watch watch;
+  std::string chunk;
+  std::string line;
+  const auto end =
+      utils::listen::run(*port, watch, {.read_size = chunk_size}, out, [&](std::string_view bytes) {
+        chunk.clear();
+        utils::chunk::append(chunk, bytes);
+        line = utils::chunk::to_printable(utils::chunk::drop_tail(chunk, raw.truncate));
+        line += '\n';
+        return utils::listen::Reply{.text = line};
+      });
+  return end == utils::listen::End::interrupted ? 0 : 1;
 }
 
 std::uint8_t devices(utils::output::Sink& out) {

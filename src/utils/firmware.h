@@ -14,8 +14,10 @@
 // - Operations: answers are only printed, except "dio-state", which begins with eight
 //   characters '0' or '1': I0 I1 I2 I3 O0 O1 O2 O3.
 // - A frame command on the CAN interface transmits the frame; the answer is only printed.
-// - Received CAN frames arrive one per read: identifier, space, data as hex digits, optional
-//   space-separated fields, two closing bytes.
+// - Received CAN frames come on the CAN interface as lines: identifier, space, data as hex
+//   digits, optional space-separated fields, a line end (CR LF; a lone LF or CR is taken too).
+//   How the bytes are cut into reads is not relied on: a busy bus packs several frames into one
+//   read and a frame can straddle two, so frames are cut at line ends.
 // - "launch-bootloader" restarts into the bootloader: within about 2 s the ports leave the
 //   listing or come back as a new USB device (new bus and device numbers, often the same node
 //   names). The bootloader has two ports within about 7 s, takes "start", "erase", "flash" and

@@ -90,8 +90,4 @@ enum class ReadError {
 // passes), then drops `truncate` bytes from its end.
 std::expected<std::string, ReadError> read(Port& port, std::uint64_t truncate);
 
-// Prints each received chunk on its own line on `out` until Ctrl-C; a port failure or an
-// output that cannot be written ends it and is returned.
-std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate, output::Sink& out);
-
 } // namespace zelkor::utils::serial

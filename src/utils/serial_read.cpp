@@ -1,10 +1,9 @@
-// Taking answers and traffic from a claimed port.
+// Taking answers from a claimed port.
 #include <array>
 #include <chrono>
 #include <limits>
 
 #include "utils/chunk.h"
-#include "utils/ctrlc.h"
 #include "utils/serial.h"
 
 namespace zelkor::utils::serial {
@@ -55,35 +54,6 @@ std::expected<std::string, ReadError> read(Port& port, std::uint64_t truncate) {
     return std::unexpected(ReadError::not_utf8);
   }
   return collected;
-}
-
-std::expected<void, std::error_code> listen(Port& port, std::uint64_t truncate, output::Sink& out) {
-  const ctrlc::Watch watch;
-  std::array<char, 256> buffer{};
-  while (watch.running()) {
-    // Waiting on the port, on Ctrl-C and on the output's reader together: no CPU while quiet,
-    // and Ctrl-C or a reader that went away (`| head -1`) ends it at once, whatever the port's
-    // time-out, releasing the port.
-    const auto count = port.read_some(buffer, std::numeric_limits<std::uint64_t>::max(),
-                                      watch.wake_fd(), out.fd());
-    if (!count) {
-      if (count.error() == std::errc::interrupted || count.error() == std::errc::timed_out) {
-        continue;
-      }
-      if (count.error() == std::errc::broken_pipe) {
-        out.reader_gone(); // the sink records why, so the run ends as for a failed write
-        return std::unexpected(out.ok() ? count.error() : out.error());
-      }
-      return std::unexpected(count.error());
-    }
-    std::string chunk;
-    chunk::append(chunk, std::span(buffer.data(), *count));
-    // Unbuffered: a pipe or file sees each chunk as it comes.
-    if (!out.line(chunk::to_printable(chunk::drop_tail(chunk, truncate)))) {
-      return std::unexpected(out.error());
-    }
-  }
-  return {};
 }
 
 } // namespace zelkor::utils::serial

@@ -102,17 +102,19 @@ TEST_F(CanDumpOutput, UnopenablePathIsRefused) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "Could not open output file " + file.string() + ": No such file or directory\n");
+  EXPECT_EQ(result.err, "");
   EXPECT_FALSE(fs::exists(file));
   const auto next = zelkor(board, {"can", "-n", "send", "123", "11"});
   EXPECT_EQ(next.status, 0) << next.out;
 }
 
+// Reported on standard output, as the refusal to open is.
 TEST_F(CanDumpOutput, FailedWriteIsReported) {
   Board board;
   const auto result = zelkor(board, {"can", "-n", "dump", "/dev/full"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "zelkor: cannot write to /dev/full: No space left on device\n");
+  EXPECT_EQ(result.out, "Could not write to output file /dev/full: No space left on device\n");
+  EXPECT_EQ(result.err, "");
 }
 
 // An unplugged board: the file keeps every frame, standard output gets the two line breaks.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <thread>
@@ -96,6 +97,21 @@ TEST(RawListenText, ReplacesBytesThatAreNotUtf8) {
         "b\nü\xEF\xBF\xBD\n");
   child.signal(SIGINT);
   EXPECT_EQ(child.wait(exits_within).status, 0);
+}
+
+// A read takes at most 256 bytes, so a longer burst shows as several lines.
+TEST(RawListenChunk, TakesAtMost256BytesPerRead) {
+  Board board;
+  auto child = start_listening(board, {"-c", "0"});
+  board.push(PortId::can, std::string(600, 'x'));
+  EXPECT_TRUE(
+      eventually([&] { return std::ranges::count(child.out_so_far(), 'x') == 600; }, shown_within))
+      << child.out_so_far();
+  child.signal(SIGINT);
+  const auto result = child.wait(exits_within);
+  EXPECT_EQ(result.status, 0);
+  // The burst reaches the port in one piece, so the first read is a full one.
+  EXPECT_EQ(result.out.find('\n'), 256U) << result.out;
 }
 
 // A board that goes away is a failure for a script watching the exit status, and nothing more

@@ -1,4 +1,5 @@
-// The dump's header and lines, byte for byte, and the identifier filter.
+// The dump's header and lines, byte for byte, the identifier filter, and its messages about
+// the output file.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -106,6 +107,20 @@ TEST(Filter, ComparesWholeIdentifiersExactly) {
   for (const auto& c : cases) {
     EXPECT_EQ(keeps(c.filter, c.id), c.kept) << c.id;
   }
+}
+
+// The path as `update` shows paths: the user's bytes, but printable.
+TEST(OutputFileMessages, NameThePathAndTheCause) {
+  const auto missing = std::make_error_code(std::errc::no_such_file_or_directory);
+  const auto full = std::make_error_code(std::errc::no_space_on_device);
+  EXPECT_EQ(cannot_open("/tmp/x/out.csv", missing),
+            "Could not open output file /tmp/x/out.csv: No such file or directory");
+  EXPECT_EQ(cannot_write("/dev/full", full),
+            "Could not write to output file /dev/full: No space left on device");
+  EXPECT_EQ(cannot_open("caf\xe9.csv", missing),
+            "Could not open output file caf\uFFFD.csv: No such file or directory");
+  EXPECT_EQ(cannot_write("caf\xe9.csv", full),
+            "Could not write to output file caf\uFFFD.csv: No space left on device");
 }
 
 } // namespace
