@@ -1,6 +1,9 @@
 /* The least one exchange needs: find the terminal port through libudev, open and configure
- * it, write "kind", read until 25 ms of silence, print. zelkor's own overhead is measured
- * against this, under the same simulated board. */
+ * it, write the command ("kind" unless another is given), read until 25 ms of silence, print.
+ * zelkor's own overhead is measured against this, under the same simulated board.
+ *   baseline_client [COMMAND]
+ *   baseline_client --version    prints a version line: the least any run of a program linked
+ *                                like zelkor costs, the floor of its start-up */
 #include <fcntl.h>
 #include <libudev.h>
 #include <poll.h>
@@ -32,7 +35,12 @@ static int find_terminal_port(char* path, size_t size) {
   return found == 2 ? 0 : -1;
 }
 
-int main(void) {
+int main(int argc, char** argv) {
+  const char* command = argc > 1 ? argv[1] : "kind";
+  if (!strcmp(command, "--version")) {
+    puts("Zelkor 1.0.1");
+    return 0;
+  }
   char path[256];
   if (find_terminal_port(path, sizeof path) != 0) {
     return 1;
@@ -46,7 +54,8 @@ int main(void) {
   cfmakeraw(&t);
   cfsetspeed(&t, B9600);
   tcsetattr(fd, TCSANOW, &t);
-  if (write(fd, "kind", 4) != 4) {
+  size_t command_size = strlen(command);
+  if (write(fd, command, command_size) != (ssize_t)command_size) {
     return 1;
   }
   char answer[4096];
