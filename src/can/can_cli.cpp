@@ -53,7 +53,8 @@ Cli::Cli(cli::Tree& tree) {
       "can-baudrate`. Baudrates passed here will NOT override the baudrate loaded on system reset "
       "(cold boot). To set that default baudrate, run `zelkor config can-baudrate [BAUD]`");
   tree.long_help(
-      can_->add_flag("-n,--nocheck", nocheck_, "Skip checking the mode of the CAN device"),
+      can_->add_flag("-n,--nocheck", nocheck_, "Skip checking the mode of the CAN device")
+          ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
       "Skip checking the mode of the CAN device.\n\nEnabling this can prevent collisions when the "
       "terminal may be in use by another application. It's also a little faster.\n\nTo manually "
       "report the CAN mode, run `zelkor config can-mode`. For these functions to work, it should "
@@ -80,11 +81,13 @@ void Cli::add_send(cli::Tree& tree) {
       cli::u8(send_->add_option("-l,--length", length_, "Length of the data to be transmitted")),
       "Length of the data to be transmitted.\n\nIf not specified, data length will be detected "
       "based on passed data.");
-  tree.long_help(send_->add_flag("-e,--extended", extended_,
-                                 "Message should be sent in extended frame format"),
-                 "Message should be sent in extended frame format\n\nThis only affects the "
-                 "'identifier' portion of the CAN message.");
-  send_->add_flag("-r,--remote", remote_, "Send a remote request frame instead of a data frame");
+  tree.long_help(
+      send_->add_flag("-e,--extended", extended_, "Message should be sent in extended frame format")
+          ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
+      "Message should be sent in extended frame format\n\nThis only affects the "
+      "'identifier' portion of the CAN message.");
+  send_->add_flag("-r,--remote", remote_, "Send a remote request frame instead of a data frame")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
 }
 
 void Cli::add_dump(cli::Tree& tree) {
@@ -103,17 +106,20 @@ void Cli::add_dump(cli::Tree& tree) {
               ->allow_extra_args()),
       "Accept messages with matching IDs. Discard all others.\n\nMultiple id filters may be "
       "applied by passing them as a list. Example: `zelkor can dump -f 7FF 123 00000555`");
-  tree.long_help(dump_->add_flag("-d,--delta", delta_, "Log the time delta between frames"),
+  tree.long_help(dump_->add_flag("-d,--delta", delta_, "Log the time delta between frames")
+                     ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
                  "Log the time delta between frames\n\nTimes will be reported as floating point "
                  "seconds; 1.001 is 1001 milliseconds. Delta is calculated, so should not be "
                  "considered completely representative of message time.");
   output_option_ =
       tree.paths(dump_->add_option("output", output_, "Output file, stdout if not present"));
-  auto* csv = tree.long_help(dump_->add_flag("-c,--csv", csv_, "Format the output like a csv"),
+  auto* csv = tree.long_help(dump_->add_flag("-c,--csv", csv_, "Format the output like a csv")
+                                 ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
                              "Format the output like a csv.\n\nHeader will be included as "
                              "id,len,data or id,len,data,delta.");
   auto* log = tree.long_help(
-      dump_->add_flag("-L,--log", log_, "Write the frames in the CAN log format"),
+      dump_->add_flag("-L,--log", log_, "Write the frames in the CAN log format")
+          ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
       "Write the frames in the CAN log format\n\nOne line per frame, no header: `(SECONDS.MICROS) "
       "can0 123#11223344`, the time being the wall clock when the frame was read. CAN tools read "
       "these logs (candump's log format), and `zelkor can replay` plays them back. Frames the "
@@ -145,10 +151,12 @@ void Cli::add_replay(cli::Tree& tree) {
       "(`(1765000000.123456) can0 123#11223344` lines, as `zelkor can dump -L` and candump write "
       "them) and sends its frames in order, keeping the gaps between them. The whole log is "
       "checked before anything is sent.\n\nExample: `zelkor can replay drive.log`");
-  tree.long_help(replay_->add_flag("-t,--ignore-timestamps", ignore_timestamps_,
-                                   "Send the frames back to back"),
-                 "Send the frames back to back\n\nWithout it, each frame goes out at its time in "
-                 "the log, counted from the first frame.");
+  tree.long_help(
+      replay_
+          ->add_flag("-t,--ignore-timestamps", ignore_timestamps_, "Send the frames back to back")
+          ->multi_option_policy(CLI::MultiOptionPolicy::Throw),
+      "Send the frames back to back\n\nWithout it, each frame goes out at its time in "
+      "the log, counted from the first frame.");
   replay_interface_option_ = interface_name(replay_->add_option(
       "--interface", replay_interface_, "Replay only the frames of this interface"));
   tree.paths(replay_->add_option("file", replay_file_, "Log file, - for standard input"))

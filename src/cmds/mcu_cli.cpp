@@ -71,8 +71,10 @@ Cli::Cli(cli::Tree& tree) {
                                "Select the user configuration to swap to. [1 - 4]")
                    ->required(),
                user_configs);
-  user_config.add_flag("-s,--set-default", set_default_,
-                       "Set this configuration to be loaded as default on reboot");
+  user_config
+      .add_flag("-s,--set-default", set_default_,
+                "Set this configuration to be loaded as default on reboot")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
 
   auto& cal_voltage = *operations_.at(Commands(CalVoltage{}).index());
   cli::checked(cal_voltage
