@@ -4,11 +4,13 @@
 
 #include <FuzzedDataProvider.h>
 
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "check.h"
+#include "cli/agreement.h"
 #include "cli/parse.h"
 #include "grammar.h"
 
@@ -77,6 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     argv.push_back(arg.c_str());
   }
 
+  {
+    // The scan finds CLI11's errors first, in the user's words: it must refuse exactly what
+    // CLI11 refuses. A tree is parsed once, so this one is not the one parsed below.
+    zelkor::Grammar judged;
+    const auto differs =
+        zelkor::cli::disagreement(judged.tree, std::span(argv).subspan(1)); // no program name
+    require(!differs, "the scan refuses exactly what CLI11 refuses");
+  }
   zelkor::Grammar grammar;
   std::ostringstream out;
   std::ostringstream err;
