@@ -11,7 +11,7 @@ namespace {
 TEST(CommandWord, MustNotSmuggleASecondCommandNorLeaveAWordOut) {
   // A value past the limit is a script's mistake (a file's contents, a runaway variable), not
   // something to write into the controller's command line.
-  for (const std::string ok : std::initializer_list<std::string>{
+  for (const std::string& ok : std::initializer_list<std::string>{
            "123", "7FF", "xyz", "11223344", "ü", "11.5", std::string(64, '1')}) {
     EXPECT_TRUE(check(ok).has_value()) << ok;
   }
