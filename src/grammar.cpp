@@ -1,5 +1,9 @@
 #include "grammar.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 #include "completions/shells.h"
 
 namespace zelkor {
@@ -18,15 +22,35 @@ cli::Tree make_tree() {
       "Run `zelkor <SUBCOMMAND> --help` for detailed help about a command.");
 }
 
+constexpr std::array<std::string_view, 5> module_commands = {
+    cmds::config::Cli::command, cmds::mcu::Cli::command, cmds::raw::Cli::command, can::Cli::command,
+    update::Cli::command};
+
+template <typename Module>
+void add(std::optional<Module>& module, cli::Tree& tree, const cli::Reach& reach) {
+  if (reach.includes(Module::command)) {
+    module.emplace(tree);
+  }
+}
+
 } // namespace
 
-// The top-level option comes first so help lists it before the subcommands' words; the
-// modules' members are constructed after this initializer list, and the body runs last.
-Grammar::Grammar()
+Grammar::Grammar() : Grammar(cli::Reach{}) {}
+
+Grammar::Grammar(std::span<const char* const> argv)
+    : Grammar(cli::reach(argv.subspan(std::min<std::size_t>(1, argv.size())), module_commands)) {}
+
+// The top-level option comes first so help lists it before the subcommands' words.
+Grammar::Grammar(const cli::Reach& reach)
     : tree(make_tree()), gen_completions(tree.choices(
                              tree.root().add_option("--gen-completions", shell,
                                                     "Generate auto-completions for a given shell"),
                              completions::shells)) {
+  add(config, tree, reach);
+  add(op, tree, reach);
+  add(raw, tree, reach);
+  add(can, tree, reach);
+  add(update, tree, reach);
   tree.finish();
 }
 
