@@ -25,19 +25,19 @@ std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
     out.write(script.view());
     return 0;
   }
-  if (auto o = grammar.config.options()) {
+  if (auto o = chosen(grammar.config)) {
     return cmds::config::handler(std::move(*o), out);
   }
-  if (auto o = grammar.op.options()) {
+  if (auto o = chosen(grammar.op)) {
     return cmds::mcu::handler(std::move(*o), out);
   }
-  if (auto o = grammar.raw.options()) {
+  if (auto o = chosen(grammar.raw)) {
     return cmds::raw::handler(std::move(*o), out);
   }
-  if (auto o = grammar.can.options()) {
+  if (auto o = chosen(grammar.can)) {
     return can::handler(std::move(*o), out);
   }
-  if (auto o = grammar.update.options()) {
+  if (auto o = chosen(grammar.update)) {
     return update::handler(std::move(*o), out);
   }
   // The short help, its last line ended by one line break like every line of the page.
@@ -47,7 +47,7 @@ std::uint8_t dispatch(const Grammar& grammar, utils::output::Sink& out) {
 
 std::uint8_t parse_and_dispatch(std::span<const char* const> argv, utils::output::Sink& out,
                                 std::ostream& err) {
-  Grammar grammar;
+  Grammar grammar(argv);     // what these words can reach, not the whole tree
   std::ostringstream answer; // help or version, which the parser writes as a stream
   if (auto answered = cli::parse(grammar.tree, argv, answer, err)) {
     out.write(answer.view());

@@ -1,5 +1,9 @@
 #include "grammar.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 #include "cli/numbers.h"
 #include "completions/shells.h"
 
@@ -32,16 +36,36 @@ CLI::Option* add_wait(cli::Tree& tree, std::uint64_t& seconds) {
       "turn. When the time passes, the run fails as without this option.");
 }
 
+constexpr std::array<std::string_view, 5> module_commands = {
+    cmds::config::Cli::command, cmds::mcu::Cli::command, cmds::raw::Cli::command, can::Cli::command,
+    update::Cli::command};
+
+template <typename Module>
+void add(std::optional<Module>& module, cli::Tree& tree, const cli::Reach& reach) {
+  if (reach.includes(Module::command)) {
+    module.emplace(tree);
+  }
+}
+
 } // namespace
 
-// The top-level options come first so help lists them before the subcommands' words; the
-// modules' members are constructed after this initializer list, and the body runs last.
-Grammar::Grammar()
+Grammar::Grammar() : Grammar(cli::Reach{}) {}
+
+Grammar::Grammar(std::span<const char* const> argv)
+    : Grammar(cli::reach(argv.subspan(std::min<std::size_t>(1, argv.size())), module_commands)) {}
+
+// The top-level options come first so help lists them before the subcommands' words.
+Grammar::Grammar(const cli::Reach& reach)
     : tree(make_tree()), gen_completions(tree.choices(
                              tree.root().add_option("--gen-completions", shell,
                                                     "Generate auto-completions for a given shell"),
                              completions::shells)),
       wait(add_wait(tree, wait_seconds)) {
+  add(config, tree, reach);
+  add(op, tree, reach);
+  add(raw, tree, reach);
+  add(can, tree, reach);
+  add(update, tree, reach);
   tree.finish();
 }
 

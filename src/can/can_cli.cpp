@@ -39,7 +39,8 @@ CLI::Option* at_least_one(CLI::Option* option) {
 } // namespace
 
 Cli::Cli(cli::Tree& tree) {
-  can_ = &tree.add_command(tree.root(), "can", "Interface with and control the on-board can device",
+  can_ = &tree.add_command(tree.root(), std::string(command),
+                           "Interface with and control the on-board can device",
                            "Interface with and control the on-board can device\n\nSend and "
                            "receive can messages, set baudrate, etc. All operations require the "
                            "device to be in standard can mode.");

@@ -64,7 +64,7 @@ std::uint8_t selection(const std::string& text) {
 
 Cli::Cli(cli::Tree& tree) {
   config_ = &tree.add_command(
-      tree.root(), "config", "Set or get a user configuration parameter",
+      tree.root(), std::string(command), "Set or get a user configuration parameter",
       "Set or get a user configuration parameter.\n\nThis command is used to configure "
       "automotive features, setup CAN bus, etc. By default, configuration changes will be saved "
       "to flash memory, and will persist across cold reboots. All changes will be made to the "

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -16,6 +17,9 @@ namespace zelkor::cmds::config {
 // not move after construction.
 class Cli {
 public:
+  // The word that chooses the subcommand.
+  static constexpr std::string_view command = "config";
+
   explicit Cli(cli::Tree& tree);
   Cli(const Cli&) = delete;
   Cli& operator=(const Cli&) = delete;

@@ -24,7 +24,7 @@ std::uint8_t small_number(const std::string& text) {
 
 Cli::Cli(cli::Tree& tree) {
   op_ = &tree.add_command(
-      tree.root(), "op", "Run a command or operation on the microcontroller",
+      tree.root(), std::string(command), "Run a command or operation on the microcontroller",
       "Run a command or operation on the microcontroller.\n\nThis command is used to report "
       "version information, program digital ouputs, etc.\n\nRun `zelkor op <OPERATION> -h` for "
       "detailed help about an operation.");

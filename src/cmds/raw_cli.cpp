@@ -16,7 +16,7 @@ constexpr std::array<std::string_view, 2> port_words = {"can", "terminal"};
 
 Cli::Cli(cli::Tree& tree) {
   raw_ = &tree.add_command(
-      tree.root(), "raw",
+      tree.root(), std::string(command),
       "Run string commands directly against or listen to a specified serial interface",
       "Run string commands directly against or listen to a specified serial interface.\n\n"
       "This is primarily made available for debug functionality.");

@@ -2,6 +2,7 @@
 // The `raw` grammar.
 
 #include <optional>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -14,6 +15,9 @@ namespace zelkor::cmds::raw {
 // after construction.
 class Cli {
 public:
+  // The word that chooses the subcommand.
+  static constexpr std::string_view command = "raw";
+
   explicit Cli(cli::Tree& tree);
   Cli(const Cli&) = delete;
   Cli& operator=(const Cli&) = delete;

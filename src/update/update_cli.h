@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
@@ -15,6 +16,9 @@ namespace zelkor::update {
 // construction.
 class Cli {
 public:
+  // The word that chooses the subcommand.
+  static constexpr std::string_view command = "update";
+
   explicit Cli(cli::Tree& tree);
   Cli(const Cli&) = delete;
   Cli& operator=(const Cli&) = delete;

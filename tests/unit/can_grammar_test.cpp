@@ -35,7 +35,7 @@ Parsed parse(const std::vector<std::string>& args) {
   parsed.out = out.str();
   parsed.err = err.str();
   if (!parsed.answered) {
-    parsed.action = grammar.can.options();
+    parsed.action = grammar.can->options();
   }
   return parsed;
 }

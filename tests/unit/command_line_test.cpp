@@ -339,7 +339,7 @@ std::optional<cmds::raw::Raw> raw_options(const std::vector<std::string>& args) 
   std::ostringstream out, err;
   auto argv = argv_of(args);
   EXPECT_EQ(cli::parse(grammar.tree, argv, out, err), std::nullopt) << err.str();
-  return grammar.raw.options();
+  return grammar.raw->options();
 }
 
 TEST(RawGrammar, ValuesReachTheHandler) {
@@ -386,7 +386,7 @@ TEST(OpGrammar, ShortOptionsTakeTheTextAfterTheEqualsSign) {
   const std::vector<std::string> args = {"op", "can-message", "-i=123", "-d=11"};
   auto argv = argv_of(args); // points into `args`, which must outlive the parse
   ASSERT_EQ(cli::parse(grammar.tree, argv, out, err), std::nullopt) << err.str();
-  auto command = grammar.op.options();
+  auto command = grammar.op->options();
   ASSERT_TRUE(command);
   const auto& message = std::get<cmds::mcu::CanMessage>(*command);
   EXPECT_EQ(message.id, "123");

@@ -30,7 +30,7 @@ Parsed parse(const std::vector<std::string>& args) {
   }
   std::ostringstream out, err;
   auto answered = cli::parse(grammar.tree, argv, out, err);
-  return {answered, grammar.update.options(), err.str()};
+  return {answered, grammar.update->options(), err.str()};
 }
 
 TEST(UpdateGrammar, PathReachesTheHandlerUnchanged) {
