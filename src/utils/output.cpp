@@ -34,6 +34,9 @@ bool Sink::write(std::string_view bytes) noexcept {
 }
 
 bool Sink::wait_writable() const noexcept {
+  if (fd_ < 0) {
+    return true; // nothing to wait for: the write reports the missing descriptor
+  }
   std::array<pollfd, 2> fds{pollfd{.fd = fd_, .events = POLLOUT, .revents = 0},
                             pollfd{.fd = give_up_fd_, .events = POLLIN, .revents = 0}};
   for (;;) {

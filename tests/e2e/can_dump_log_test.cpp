@@ -186,8 +186,9 @@ class CanDumpCount : public ::testing::TestWithParam<CountCase> {};
 TEST_P(CanDumpCount, EndsAfterTheWrittenFrames) {
   const auto& param = GetParam();
   Board board;
-  Args args{"--count", "2", "-f", "1", "3", "4", "--"};
+  Args args{"--count", "2"};
   args.insert(args.end(), param.args.begin(), param.args.end());
+  args.insert(args.end(), {"-f", "1", "3", "4"});
   auto child = start_dump(board, args);
   board.push(PortId::can, "1 11\r\n2 22\r\n3 33\r\n4 44\r\n");
   const auto result = child.wait(exits_within);

@@ -24,8 +24,9 @@ TEST(StalledReader, CtrlCEndsTheRunAndReleasesThePort) {
     child.signal(SIGINT);
     const auto result = child.wait(exits_within);
     EXPECT_EQ(result.status, 0) << result.err;
+    // The bus still pours, so the answer never ends; the claim is what counts.
     const auto next = zelkor(board, {"raw", "-t", "1", "write", "-p", "can", "-c", "x"});
-    EXPECT_EQ(next.status, 0) << next.out;
+    EXPECT_NE(next.out, kind_claim_failed);
   }
 }
 
