@@ -55,15 +55,8 @@ std::pair<std::string, std::vector<double>> untimed(const std::string& log) {
   return {rest, times};
 }
 
-class CanDumpLog : public ::testing::Test {
+class CanDumpLog : public WithTempDir {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zelkor-log-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Dumps `bytes` from the board into a log file with `args`; gives the file's path and the
   // wall clock before the frames were sent and after they were written.
   fs::path record(Board& board, const std::string& bytes, long lines, Args args = {}) {
@@ -82,7 +75,6 @@ protected:
     return file;
   }
 
-  fs::path dir_;
   double before_ = 0;
   double after_ = 0;
   Board::Result result_;

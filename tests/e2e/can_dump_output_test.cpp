@@ -23,15 +23,8 @@ std::string contents(const fs::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-class CanDumpOutput : public ::testing::Test {
+class CanDumpOutput : public WithTempDir {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zelkor-dump-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs a dump into `file` with `args` before it, sends two frames, waits for them in the
   // file and stops it; gives its result.
   Board::Result dump_into(Board& board, const fs::path& file, Args args) {
@@ -45,7 +38,6 @@ protected:
     return child.wait(exits_within);
   }
 
-  fs::path dir_;
   long lines_expected_ = 4;
 };
 

@@ -21,22 +21,13 @@ namespace fs = std::filesystem;
 // The Debian package's interpreter, which has python3-can; another python3 on PATH may not.
 constexpr const char* debian_python = "/usr/bin/python3";
 
-class CanReplay : public ::testing::Test {
+class CanReplay : public WithTempDir {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zelkor-replay-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path write_log(const std::string& text) const {
     const auto path = dir_ / "in.log";
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
-
-  fs::path dir_;
 };
 
 // A log of `count` frames `gap_ms` apart, identifiers 100, 101, ..., and their commands.

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -138,5 +141,18 @@ inline std::string joined(const std::vector<std::string>& args) {
   }
   return text;
 }
+
+// A test with a folder of its own for the files it hands to the program, removed afterwards.
+class WithTempDir : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelkor-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::filesystem::path dir_;
+};
 
 } // namespace zelkor::e2e
