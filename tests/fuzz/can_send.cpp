@@ -46,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "a hex number is hex digits");
   }
 
-  auto command = send::frame_command(Send{.identifier = identifier,
-                                           .data = payload,
-                                           .length = length,
-                                           .extended = extended,
-                                           .remote = remote});
+  auto command = send::frame_command(zelkor::can::Send{.identifier = identifier,
+                                                       .data = payload,
+                                                       .length = length,
+                                                       .extended = extended,
+                                                       .remote = remote});
   if (!command) {
     require(!command.error().empty(), "a refusal says why");
     return 0;
