@@ -144,12 +144,12 @@ std::expected<LogFrame, std::string> parse_frame(std::span<const std::string_vie
 std::string frame_command(const LogFrame& frame) {
   const bool remote = !frame.data;
   const bool empty = frame.data && frame.data->empty();
-  const auto command = send::frame_command(
-      Send{.identifier = frame.identifier,
-           .data = empty ? std::optional<std::string>("00") : frame.data,
-           .length = empty ? std::optional<std::uint8_t>(0) : std::nullopt,
-           .extended = frame.extended,
-           .remote = remote});
+  const auto command =
+      send::frame_command(Send{.identifier = frame.identifier,
+                               .data = empty ? std::optional<std::string>("00") : frame.data,
+                               .length = empty ? std::optional<std::uint8_t>(0) : std::nullopt,
+                               .extended = frame.extended,
+                               .remote = remote});
   // Every frame a log line passed with is one `can send` takes.
   return command.value_or(std::string{});
 }

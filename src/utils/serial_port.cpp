@@ -12,8 +12,8 @@
 #include <climits>
 #include <utility>
 
-#include "utils/last_error.h"
 #include "utils/claim_wait.h"
+#include "utils/last_error.h"
 #include "utils/serial.h"
 #include "utils/unique_fd.h"
 
