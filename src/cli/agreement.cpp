@@ -56,6 +56,9 @@ std::optional<std::string> disagreement(Tree& tree, std::span<const char* const>
   const Scanned scanned = scan(tree, args);
   const Verdict ours = scanned.problem ? Verdict(Refused(scanned.problem->message))
                                        : cli11_verdict(tree, scanned.words);
+  if (std::holds_alternative<Answered>(ours)) {
+    return std::nullopt; // help or version won over what follows it, by design
+  }
   const auto* our_refusal = std::get_if<Refused>(&ours);
   const auto* their_refusal = std::get_if<Refused>(&theirs);
   if ((our_refusal == nullptr) == (their_refusal == nullptr)) {

@@ -4,6 +4,7 @@
 
 #include <FuzzedDataProvider.h>
 
+#include <cstdio>
 #include <span>
 #include <sstream>
 #include <string>
@@ -85,6 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zelkor::Grammar judged;
     const auto differs =
         zelkor::cli::disagreement(judged.tree, std::span(argv).subspan(1)); // no program name
+    if (differs) { // the command line and how the two differ, for whoever reads the finding
+      for (const std::string& arg : args) {
+        std::fprintf(stderr, "[%s] ", arg.c_str());
+      }
+      std::fprintf(stderr, "\n%s\n", differs->c_str());
+    }
     require(!differs, "the scan refuses exactly what CLI11 refuses");
   }
   zelkor::Grammar grammar;
