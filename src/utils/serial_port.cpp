@@ -259,8 +259,10 @@ std::expected<Port, std::error_code> claim(std::string_view path, std::uint64_t 
   if (auto applied = apply_line_settings(fd.get()); !applied) {
     return std::unexpected(applied.error());
   }
-  // Stale input from before the claim must never be read as part of an answer.
-  if (::tcflush(fd.get(), TCIOFLUSH) != 0) {
+  // Stale input from before the claim must never be read as part of an answer. Output is left
+  // alone: what is queued there is the previous holder's, already reported as sent, and on a
+  // pty flushing it discards bytes the far end has not yet taken in.
+  if (::tcflush(fd.get(), TCIFLUSH) != 0) {
     return std::unexpected(last_error());
   }
   if (::ioctl(fd.get(), TIOCEXCL) != 0) {

@@ -23,6 +23,9 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds max
 bool catches_sigint(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
+  if (!std::getline(status, line) || line != "Name:\tzelkor") {
+    return false;
+  }
   while (std::getline(status, line)) {
     if (line.starts_with("SigCgt:")) {
       const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);

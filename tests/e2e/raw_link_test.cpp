@@ -80,6 +80,26 @@ TEST(RawClaimStaleInput, IsDiscardedAndNeverPrinted) {
   EXPECT_EQ(zelkor(board, {"raw", "-c", "0", "write", "-p", "can", "-c", "x"}).out, "\n");
 }
 
+// What the previous run wrote and the device has not yet taken in was reported as sent: the
+// next claim leaves it to reach the device. A pty keeps most of a long write beyond what the far
+// end has read, where flushing the claimed side's output would discard it.
+TEST(RawClaimPendingOutput, ReachesTheDeviceAfterTheNextClaim) {
+  Board board;
+  board.stop_reading(PortId::terminal, true);
+  const std::string first(6000, 'a');
+  for (const auto& text : {first, std::string("b")}) {
+    const auto result = zelkor(board, {"raw", "-c", "0", "write", "-p", "terminal", "-c", text});
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+  }
+  board.stop_reading(PortId::terminal, false);
+  const std::string all = first + "b";
+  EXPECT_TRUE(eventually([&] { return board.received(PortId::terminal).size() >= all.size(); },
+                         5s));
+  const auto received = board.received(PortId::terminal);
+  ASSERT_EQ(received.size(), all.size()); // before six thousand bytes are printed to say so
+  EXPECT_EQ(received, all);
+}
+
 // Only the answer's own line ending goes, however many reads it took.
 TEST(RawAnswer, InPiecesComesBackWholeLessItsLastTwoBytes) {
   Board board;
