@@ -93,8 +93,8 @@ TEST(RawClaimPendingOutput, ReachesTheDeviceAfterTheNextClaim) {
   }
   board.stop_reading(PortId::terminal, false);
   const std::string all = first + "b";
-  EXPECT_TRUE(eventually([&] { return board.received(PortId::terminal).size() >= all.size(); },
-                         5s));
+  EXPECT_TRUE(
+      eventually([&] { return board.received(PortId::terminal).size() >= all.size(); }, 5s));
   const auto received = board.received(PortId::terminal);
   ASSERT_EQ(received.size(), all.size()); // before six thousand bytes are printed to say so
   EXPECT_EQ(received, all);
