@@ -1,4 +1,5 @@
-// The rules that turn a port's bytes into answer text: zero bytes, the dropped tail, UTF-8.
+// The rules that turn a port's bytes into answer text (zero bytes, the dropped tail, UTF-8), and
+// the escaping of any text a message echoes back to the user's terminal.
 
 #include <FuzzedDataProvider.h>
 
@@ -41,5 +42,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(joined == bytes, "the characters make up the text");
   }
+
+  // Escaped, nothing can move the cursor (no C0, DEL or C1 control) and the text is UTF-8;
+  // text that has none of them is shown as it is.
+  const std::string shown = chunk::escaped(bytes);
+  require(chunk::is_utf8(shown), "escaped text is UTF-8");
+  const auto is_control = [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7f;
+  };
+  const auto has_c1 = [](std::string_view text) {
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      if (static_cast<unsigned char>(text[i]) == 0xc2 && next >= 0x80 && next <= 0x9f) {
+        return true;
+      }
+    }
+    return false;
+  };
+  require(std::ranges::none_of(shown, is_control) && !has_c1(shown), "no control is shown");
+  const bool plain = valid && std::ranges::none_of(bytes, is_control) && !has_c1(bytes);
+  require(!plain || shown == bytes, "plain text is shown unchanged");
   return 0;
 }
