@@ -5,7 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
-#include <iterator>
+#include <ranges>
 
 #include "can/send_text.h"
 
@@ -17,16 +17,19 @@ constexpr std::size_t max_data_digits = 2 * send::max_data_bytes;
 constexpr std::int64_t micros_per_second = 1'000'000;
 
 bool is_hex(std::string_view text) {
-  return std::ranges::all_of(
-      text, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  return std::ranges::all_of(text, send::is_hex_digit);
 }
 
-char upper(char c) {
-  return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
+// Appends hexadecimal digits (checked before) in upper case: one append, then the letters
+// changed in place, as this runs for every frame of a log.
 void append_upper(std::string& lines, std::string_view digits) {
-  std::ranges::transform(digits, std::back_inserter(lines), upper);
+  const auto start = static_cast<std::ptrdiff_t>(lines.size());
+  lines.append(digits);
+  for (auto& c : std::ranges::subrange(lines.begin() + start, lines.end())) {
+    if (c >= 'a' && c <= 'f') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
 }
 
 // The identifier padded to the width of its frame type, or nothing when it fits neither.

@@ -23,8 +23,7 @@ constexpr std::size_t max_second_digits = 12;
 constexpr std::size_t max_fraction_digits = 9;
 
 bool is_hex(std::string_view text) {
-  return std::ranges::all_of(
-      text, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+  return std::ranges::all_of(text, send::is_hex_digit);
 }
 
 bool is_decimal(std::string_view text) {

@@ -1,7 +1,6 @@
 #include "can/send_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include <fmt/format.h>
@@ -23,10 +22,6 @@ constexpr std::string_view data_too_long = "Data length must be <= 8 bytes!";
 constexpr std::string_view odd_digits =
     "Malformed data string (incomplete byte? e.g. 112 should be 1102).";
 constexpr std::string_view invalid_data = "Invalid hex data string";
-
-bool is_hex_digit(char c) {
-  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-}
 
 // The value of a text that passed is_hex_number.
 std::uint64_t hex_value(std::string_view text) {

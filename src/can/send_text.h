@@ -16,6 +16,12 @@ inline constexpr std::uint64_t max_standard_id = 0x7FF;
 inline constexpr std::uint64_t max_extended_id = 0x1FFFFFFF;
 inline constexpr std::uint8_t max_data_bytes = 8;
 
+// A hexadecimal digit of either case. ASCII only, whatever the locale: frames and logs are
+// ASCII, and the check sits in the dump's per-frame path.
+constexpr bool is_hex_digit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 // `text` without any number of leading "0x" (lower-case x only).
 std::string_view without_prefix(std::string_view text);
 
