@@ -23,11 +23,14 @@ Lines::Lines(std::vector<std::string> filter, Layout layout, Clock::time_point s
 
 std::string_view Lines::take(std::string_view bytes, Clock::time_point now, log::WallTime wall) {
   text_.clear();
-  splitter_.feed(bytes, [&](std::string_view text) { add(text, now, wall); });
+  if (layout_.log) {
+    log_start_ = log::line_start(wall, interface_); // one instant for every frame of the read
+  }
+  splitter_.feed(bytes, [&](std::string_view text) { add(text, now); });
   return text_;
 }
 
-void Lines::add(std::string_view received, Clock::time_point now, log::WallTime wall) {
+void Lines::add(std::string_view received, Clock::time_point now) {
   const auto frame = decode(received);
   if (!frame || counted_out()) {
     return; // noise on the line is no frame: it neither shows nor restarts the delta
@@ -37,7 +40,7 @@ void Lines::add(std::string_view received, Clock::time_point now, log::WallTime 
     if (!keeps(filter_, frame->id)) {
       return;
     }
-    ++(log::append_line(text_, *frame, interface_, wall) ? written_ : unwritable_);
+    ++(log::append_line(text_, *frame, log_start_) ? written_ : unwritable_);
     return;
   }
   // The delta is the time since the previous frame on the bus, kept or not: the filter chooses

@@ -38,13 +38,14 @@ public:
   [[nodiscard]] std::uint64_t unwritable() const { return unwritable_; }
 
 private:
-  void add(std::string_view received, Clock::time_point now, log::WallTime wall);
+  void add(std::string_view received, Clock::time_point now);
 
   FrameSplitter splitter_;
   std::vector<std::string> filter_;
   Layout layout_;
   Clock::time_point previous_frame_;
   std::string interface_;
+  std::string log_start_; // the log line's time and interface, for the frames of this read
   std::optional<std::uint64_t> count_;
   std::string text_;
   std::uint64_t received_ = 0;

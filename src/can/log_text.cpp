@@ -80,16 +80,26 @@ void append_time(std::string& lines, WallTime time) {
 
 bool append_line(std::string& lines, listen::Frame frame, std::string_view interface,
                  WallTime time) {
+  return append_line(lines, frame, line_start(time, interface));
+}
+
+std::string line_start(WallTime time, std::string_view interface) {
+  std::string start;
+  append_time(start, time);
+  start += ' ';
+  start.append(interface);
+  start += ' ';
+  return start;
+}
+
+bool append_line(std::string& lines, listen::Frame frame, std::string_view start) {
   if (frame.data.size() % 2 != 0 || frame.data.size() > max_data_digits || !is_hex(frame.data)) {
     return false;
   }
-  const std::size_t start = lines.size();
-  append_time(lines, time);
-  lines += ' ';
-  lines.append(interface);
-  lines += ' ';
+  const std::size_t before = lines.size();
+  lines.append(start);
   if (!append_identifier(lines, frame.id)) {
-    lines.resize(start);
+    lines.resize(before);
     return false;
   }
   lines += '#';

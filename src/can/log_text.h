@@ -37,4 +37,9 @@ void append_time(std::string& lines, WallTime time);
 bool append_line(std::string& lines, listen::Frame frame, std::string_view interface,
                  WallTime time);
 
+// "(1765000000.123456) can0 ": how every line of the frames read at `time` begins. Made once
+// per read, it is what the next append_line writes before the frame.
+std::string line_start(WallTime time, std::string_view interface);
+bool append_line(std::string& lines, listen::Frame frame, std::string_view start);
+
 } // namespace zelkor::can::log

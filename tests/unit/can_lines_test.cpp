@@ -74,5 +74,18 @@ TEST(DumpLines, EachReadGivesOnlyItsLines) {
   EXPECT_EQ(lines.take("2\r\n", start), "2,1,22\n");
 }
 
+// A log line carries the wall time of the read that completed its frame, however the reads cut
+// the frames, and the interface it was given.
+TEST(DumpLines, LogLinesTakeTheirReadsWallTime) {
+  const auto start = Clock::time_point{};
+  const auto wall = [](std::chrono::microseconds since_epoch) {
+    return log::WallTime(since_epoch);
+  };
+  Lines lines({}, {.log = true}, start, "vcan1");
+  EXPECT_EQ(lines.take("1 11\r\n2 2", start, wall(1s)), "(1.000000) vcan1 001#11\n");
+  EXPECT_EQ(lines.take("2\r\n3 33\r\n", start, wall(2500ms)),
+            "(2.500000) vcan1 002#22\n(2.500000) vcan1 003#33\n");
+}
+
 } // namespace
 } // namespace zelkor::can::listen
