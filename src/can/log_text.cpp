@@ -78,7 +78,7 @@ void append_time(std::string& lines, WallTime time) {
   lines += ')';
 }
 
-bool append_line(std::string& lines, listen::Frame frame, std::string_view interface,
+bool append_line(std::string& lines, const listen::Frame& frame, std::string_view interface,
                  WallTime time) {
   return append_line(lines, frame, line_start(time, interface));
 }
@@ -92,7 +92,7 @@ std::string line_start(WallTime time, std::string_view interface) {
   return start;
 }
 
-bool append_line(std::string& lines, listen::Frame frame, std::string_view start) {
+bool append_line(std::string& lines, const listen::Frame& frame, std::string_view start) {
   if (frame.data.size() % 2 != 0 || frame.data.size() > max_data_digits || !is_hex(frame.data)) {
     return false;
   }

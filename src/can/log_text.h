@@ -34,12 +34,12 @@ void append_time(std::string& lines, WallTime time);
 // to 3 hexadecimal digits (a standard frame, written as 3) or 4 to 8 with a value up to
 // 1FFFFFFF (an extended frame, written as 8); data that is not an even number of hexadecimal
 // digits, at most 16. Digits are written in upper case.
-bool append_line(std::string& lines, listen::Frame frame, std::string_view interface,
+bool append_line(std::string& lines, const listen::Frame& frame, std::string_view interface,
                  WallTime time);
 
 // "(1765000000.123456) can0 ": how every line of the frames read at `time` begins. Made once
 // per read, it is what the next append_line writes before the frame.
 std::string line_start(WallTime time, std::string_view interface);
-bool append_line(std::string& lines, listen::Frame frame, std::string_view start);
+bool append_line(std::string& lines, const listen::Frame& frame, std::string_view start);
 
 } // namespace zelkor::can::log
