@@ -43,6 +43,18 @@ Parsed parse(const std::vector<std::string>& args) {
 using Args = std::vector<std::string>;
 using Ids = std::vector<std::string>;
 
+// The action of kind `Action` that `args` parse into; nothing, and a failure naming the line, when
+// they are refused or parse into another action.
+template <typename Action> std::optional<Action> action_of(const std::vector<std::string>& args) {
+  const auto parsed = parse(args);
+  const auto* action = parsed.action ? std::get_if<Action>(&parsed.action->action) : nullptr;
+  if (action == nullptr) {
+    ADD_FAILURE() << testing::PrintToString(args) << " gave no such action: " << parsed.err;
+    return std::nullopt;
+  }
+  return *action;
+}
+
 TEST(CanGrammar, SendValuesReachTheHandler) {
   const struct {
     Args args;
@@ -129,11 +141,11 @@ TEST(CanGrammar, DumpValuesReachTheHandler) {
       {{"can", "dump", "--", "caf\xe9.csv"}, std::nullopt, "caf\xe9.csv", false, false},
   };
   for (const auto& c : cases) {
-    const auto parsed = parse(c.args);
+    const auto dump = action_of<can::Dump>(c.args);
+    if (!dump) {
+      continue;
+    }
     const auto line = testing::PrintToString(c.args);
-    ASSERT_TRUE(parsed.action) << line << parsed.err;
-    const auto* dump = std::get_if<can::Dump>(&parsed.action->action);
-    ASSERT_NE(dump, nullptr) << line;
     EXPECT_EQ(dump->filter, c.filter) << line;
     EXPECT_EQ(dump->output, c.output) << line;
     EXPECT_EQ(dump->delta, c.delta) << line;
@@ -159,11 +171,11 @@ TEST(CanGrammar, LogAndEndingsReachTheDump) {
        std::nullopt},
   };
   for (const auto& c : cases) {
-    const auto parsed = parse(c.args);
+    const auto dump = action_of<can::Dump>(c.args);
+    if (!dump) {
+      continue;
+    }
     const auto line = testing::PrintToString(c.args);
-    ASSERT_TRUE(parsed.action) << line << parsed.err;
-    const auto* dump = std::get_if<can::Dump>(&parsed.action->action);
-    ASSERT_NE(dump, nullptr) << line;
     EXPECT_EQ(dump->log, c.log) << line;
     EXPECT_EQ(dump->interface, c.interface) << line;
     EXPECT_EQ(dump->count, c.count) << line;
@@ -183,11 +195,11 @@ TEST(CanGrammar, ReplayValuesReachTheHandler) {
       {{"can", "replay", "--ignore-timestamps", "--", "-t"}, "-t", std::nullopt, true},
   };
   for (const auto& c : cases) {
-    const auto parsed = parse(c.args);
+    const auto replay = action_of<can::Replay>(c.args);
+    if (!replay) {
+      continue;
+    }
     const auto line = testing::PrintToString(c.args);
-    ASSERT_TRUE(parsed.action) << line << parsed.err;
-    const auto* replay = std::get_if<can::Replay>(&parsed.action->action);
-    ASSERT_NE(replay, nullptr) << line;
     EXPECT_EQ(replay->file, c.file) << line;
     EXPECT_EQ(replay->interface, c.interface) << line;
     EXPECT_EQ(replay->ignore_timestamps, c.ignore_timestamps) << line;
