@@ -142,6 +142,11 @@ TEST(RawWriteToAStuckPort, FailsInsteadOfHanging) {
       zelkor(board, {"raw", "write", "-p", "terminal", "-c", std::string(100'000, 'a')}, 15s);
   EXPECT_EQ(result.out, write_failed);
   EXPECT_EQ(result.status, 1);
+  // What the pty held beyond the far end's own buffer was discarded with the failure: it must not
+  // reach the device later as part of a command.
+  board.stop_reading(PortId::terminal, false);
+  std::this_thread::sleep_for(200ms);
+  EXPECT_LE(board.received(PortId::terminal).size(), 4096U);
 }
 
 // Another program holding the terminal port: hold_port, claimed through the same link layer.
