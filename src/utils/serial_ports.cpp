@@ -26,7 +26,7 @@ std::string_view property(udev_device* device, const char* name) {
 std::optional<std::string> matching_node(udev_device* device, std::uint16_t vendor_id,
                                          std::uint16_t product_id) {
   // The identity first: it comes with the properties already read, while the parent lookup
-  // walks sysfs, which a machine with many ttys would pay for on every one of them.
+  // walks sysfs. The bus is asked again here because the enumeration's match is a pattern.
   if (property(device, "ID_BUS") != "usb") {
     return std::nullopt;
   }
@@ -51,7 +51,11 @@ bool for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take
     return false;
   }
   const UdevPtr<udev_enumerate> enumerate{udev_enumerate_new(context.get())};
+  // Only ttys on the USB bus can match, and the enumeration keeps its order when it leaves the
+  // others out: letting it do so saves reading every other tty twice over, which on a machine
+  // with many ttys is most of a run's time.
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
+      udev_enumerate_add_match_property(enumerate.get(), "ID_BUS", "usb") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
     return false;
   }
