@@ -20,13 +20,13 @@ namespace {
 using testing::Contains;
 
 constexpr std::string_view awkward_help = "it's \"quoted\" [x] a:b $(exit 3) `x` \\ {y} ; #z";
-constexpr std::array<std::string_view, 3> modes{"a:b", "it's", "plain"};
+constexpr std::array<std::string_view, 3> awkward_modes{"a:b", "it's", "plain"};
 
 struct AwkwardTree {
   AwkwardTree()
       : tree({.command = "zelkor", .display_name = "Zelkor", .version = "1"}, "about", "") {
     CLI::App& sub = tree.add_command(tree.root(), "odd-one", std::string(awkward_help));
-    tree.choices(sub.add_option("-m,--mode", mode, std::string(awkward_help)), modes);
+    tree.choices(sub.add_option("-m,--mode", mode, std::string(awkward_help)), awkward_modes);
     sub.add_flag("-q,--quiet", quiet, std::string(awkward_help));
     tree.finish();
   }
