@@ -25,11 +25,8 @@ std::string_view property(udev_device* device, const char* name) {
 // The device node of a tty that belongs to the given USB device, or nothing.
 std::optional<std::string> matching_node(udev_device* device, std::uint16_t vendor_id,
                                          std::uint16_t product_id) {
-  // The identity first: it comes with the properties already read, while the parent lookup
-  // walks sysfs. The bus is asked again here because the enumeration's match is a pattern.
-  if (property(device, "ID_BUS") != "usb") {
-    return std::nullopt;
-  }
+  // The identity first (the enumeration already kept only the ttys on the USB bus): it comes
+  // with the properties already read, while the parent lookup walks sysfs.
   const auto vendor = ports::parse_usb_id(property(device, "ID_VENDOR_ID"));
   const auto product = ports::parse_usb_id(property(device, "ID_MODEL_ID"));
   if (vendor != vendor_id || product != product_id) {
@@ -51,9 +48,9 @@ bool for_each_match(std::uint16_t vendor_id, std::uint16_t product_id, Take take
     return false;
   }
   const UdevPtr<udev_enumerate> enumerate{udev_enumerate_new(context.get())};
-  // Only ttys on the USB bus can match, and the enumeration keeps its order when it leaves the
-  // others out: letting it do so saves reading every other tty twice over, which on a machine
-  // with many ttys is most of a run's time.
+  // Only ttys on the USB bus can match ("usb" exactly: the pattern has no wildcard), and the
+  // enumeration keeps its order when it leaves the others out: letting it do so saves reading
+  // every other tty twice over, which on a machine with many ttys is most of a run's time.
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "tty") < 0 ||
       udev_enumerate_add_match_property(enumerate.get(), "ID_BUS", "usb") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
