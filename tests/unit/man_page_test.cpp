@@ -118,6 +118,30 @@ void expect_covered(std::string_view page, const cli::Tree& tree, const CLI::App
   }
 }
 
+// How many options and arguments, in `app` and below it, must be given.
+std::size_t required_count(const cli::Tree& tree, const CLI::App& app) {
+  std::size_t count = 0;
+  for (const CLI::Option* option : app.get_options()) {
+    count += option->get_required() ? 1 : 0;
+  }
+  for (const CLI::App* sub : cli::subcommands(app)) {
+    count += tree.is_help_command(*sub) ? 0 : required_count(tree, *sub);
+  }
+  return count;
+}
+
+TEST(ManPage, SaysOfEachRequiredArgumentThatItIs) {
+  const Grammar grammar;
+  const std::string text = page(grammar.tree, files);
+  std::size_t said = 0;
+  for (auto at = text.find("\nRequired.\n"); at != std::string::npos;
+       at = text.find("\nRequired.\n", at + 1)) {
+    ++said;
+  }
+  EXPECT_GT(said, 0U);
+  EXPECT_EQ(said, required_count(grammar.tree, grammar.tree.root()));
+}
+
 TEST(ManPage, NamesEveryCommandOptionAndArgument) {
   const Grammar grammar;
   const std::string text = page(grammar.tree, files);
