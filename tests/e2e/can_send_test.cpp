@@ -65,6 +65,26 @@ TEST(CanSend, SilentControllerPrintsAnEmptyLine) {
   EXPECT_TRUE(board.wait_received(PortId::can, "std 123 remote", 2s));
 }
 
+// The answer window is 1 ms: a line the controller sends 12 ms after another belongs to no
+// frame. Whether the first line still falls in the window depends on scheduling, so only the
+// second is looked for; a run starved for as long as the pause is run again.
+TEST(CanSend, TakesNothingPastItsAnswerWindow) {
+  const auto run = retried(
+      [] {
+        Board board;
+        board.answer(PortId::can, "std 123 remote", {{"OK\r\n", "LATE\r\n"}, 12ms});
+        Exchange attempt{zelkor(board, {"can", "-n", "send", "-r", "123"}), ""};
+        attempt.traffic = board.received(PortId::can);
+        const bool late = attempt.result.out.find("LATE") != std::string::npos;
+        attempt.result.out = late ? attempt.result.out : "no late line";
+        return attempt;
+      },
+      "no late line", "std 123 remote");
+  EXPECT_EQ(run.result.out, "no late line");
+  EXPECT_EQ(run.result.status, 0);
+  EXPECT_EQ(run.traffic, "std 123 remote");
+}
+
 TEST(CanSend, ExchangeErrorsNameTheFrameKind) {
   Board board({.topology = sim::Topology::one_port});
   const auto data = zelkor(board, {"can", "-n", "send", "123", "11"});

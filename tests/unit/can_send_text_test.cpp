@@ -77,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FrameCase{"123", nullopt, nullopt, false, true, "std 123 remote", false},
                       FrameCase{"1ABCDEF0", nullopt, nullopt, true, true, "ext 1ABCDEF0 remote",
                                 false},
+                      // The 0x prefix goes, as in a data frame.
+                      FrameCase{"0x7ff", nullopt, nullopt, false, true, "std 7ff remote", false},
                       // Data and length are not looked at for a remote frame.
                       FrameCase{"123", "xyz", uint8_t{20}, false, true, "std 123 remote", false}));
 
