@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <type_traits>
 
 #include "cli/numbers.h"
 #include "completions/shells.h"
@@ -40,9 +41,16 @@ constexpr std::array<std::string_view, 5> module_commands = {
     cmds::config::Cli::command, cmds::mcu::Cli::command, cmds::raw::Cli::command, can::Cli::command,
     update::Cli::command};
 
+// A module with many subcommands of its own builds only the one the command line reaches, when
+// it reaches one; the others (a handful each) are not worth it.
 template <typename Module>
 void add(std::optional<Module>& module, cli::Tree& tree, const cli::Reach& reach) {
-  if (reach.includes(Module::command)) {
+  if (!reach.includes(Module::command)) {
+    return;
+  }
+  if constexpr (std::is_constructible_v<Module, cli::Tree&, const cli::Reach&>) {
+    module.emplace(tree, reach);
+  } else {
     module.emplace(tree);
   }
 }

@@ -18,10 +18,12 @@ Reach reach(std::span<const char* const> args, std::span<const std::string_view>
   }
   const std::string_view first = args.front();
   if (std::ranges::find(names, first) != names.end()) {
-    return {.everything = false, .subcommand = first};
+    return {.everything = false,
+            .subcommand = first,
+            .next = args.size() > 1 ? std::string_view(args[1]) : std::string_view()};
   }
   if (args.size() == 1 && std::ranges::find(version_switches, first) != version_switches.end()) {
-    return {.everything = false, .subcommand = {}};
+    return {.everything = false, .subcommand = {}, .next = {}};
   }
   return {};
 }

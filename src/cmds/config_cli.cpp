@@ -62,7 +62,7 @@ std::uint8_t selection(const std::string& text) {
 
 } // namespace
 
-Cli::Cli(cli::Tree& tree) {
+Cli::Cli(cli::Tree& tree, const cli::Reach& reach) {
   config_ = &tree.add_command(
       tree.root(), std::string(command), "Set or get a user configuration parameter",
       "Set or get a user configuration parameter.\n\nThis command is used to configure "
@@ -81,7 +81,11 @@ Cli::Cli(cli::Tree& tree) {
                                    "configuration NOTE: This will change the currently selected "
                                    "configuration!"),
                user_configs);
+  const auto only = cli::confined_child(reach, parameters, &ParameterInfo::name);
   for (std::size_t i = 0; i < parameters.size(); ++i) {
+    if (only && *only != i) {
+      continue;
+    }
     const ParameterInfo& info = parameters.at(i);
     commands_.at(i) = &tree.add_command(*config_, std::string(info.name), std::string(info.about),
                                         std::string(info.long_about));
@@ -95,7 +99,7 @@ std::optional<Parameter> Cli::options() const {
     return std::nullopt;
   }
   for (std::size_t i = 0; i < commands_.size(); ++i) {
-    if (commands_.at(i)->parsed()) {
+    if (commands_.at(i) != nullptr && commands_.at(i)->parsed()) {
       return Parameter{
           .save = save_,
           .number = number_.empty() ? std::nullopt : std::optional(selection(number_)),
