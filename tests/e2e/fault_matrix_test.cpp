@@ -142,12 +142,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, HeldByAnotherProcess,
                                            Holder{"exclusive_use_only_unprivileged", "excl", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A terminal port that floods and never falls silent: the answer ends at the size cap as a read
-// failure, for every exchange on that port.
-TEST(FloodingTerminal, EndsEachExchangeWithTheReadFailure) {
+// A terminal port that never falls silent, sending bytes that are not text: every exchange on
+// it still ends, as the read failure. Which bound ends it (the overall limit or the size cap)
+// depends on how fast the machine reads and must not change the outcome; the size cap alone is
+// proven where a time-out long enough for it can be given (raw write).
+TEST(BusyTerminal, EndsEachExchangeWithTheReadFailure) {
   for (const Args& args : {Args{"op", "kind"}, Args{"config", "show"}, Args{"config", "hotplug"}}) {
     Board board;
-    board.flood(PortId::terminal, true);
+    board.stream(PortId::terminal, {"7FF \xff\r\n"}, 1ms);
     const auto result = zelkor(board, args, 15s);
     EXPECT_EQ(result.out, read_failed) << joined(args);
     EXPECT_EQ(result.status, 1) << joined(args);
