@@ -143,9 +143,9 @@ INSTANTIATE_TEST_SUITE_P(Faults, HeldByAnotherProcess,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A terminal port that never falls silent, sending bytes that are not text: every exchange on
-// it still ends, as the read failure. Which bound ends it (the overall limit or the size cap)
-// depends on how fast the machine reads and must not change the outcome; the size cap alone is
-// proven where a time-out long enough for it can be given (raw write).
+// it still ends at the overall limit, as the read failure. Bytes that are not text keep the
+// outcome the same should a loaded machine end the answer early; the size cap is proven where a
+// time-out long enough for it can be given (raw write).
 TEST(BusyTerminal, EndsEachExchangeWithTheReadFailure) {
   for (const Args& args : {Args{"op", "kind"}, Args{"config", "show"}, Args{"config", "hotplug"}}) {
     Board board;
