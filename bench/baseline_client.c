@@ -10,12 +10,12 @@
  *   baseline_client --version    prints a version line: the least any run of a program linked
  *                                like zelkor costs, the floor of its start-up */
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
 #include <libudev.h>
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
