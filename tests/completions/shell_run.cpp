@@ -54,7 +54,7 @@ std::set<std::string> offered(const std::string& shell, const std::string& scrip
                               const std::string& line) {
   auto driver = std::string(COMPLETION_DRIVERS) + "/" + shell + "_complete.";
   if (shell == "zsh") {
-    return lines(run({"zsh", driver + "zsh", script, line}).out);
+    return lines(run({"zsh", driver + "zsh", script, line, ZSH_COMPLETION_DUMP}).out);
   }
   return lines(run({driver + "sh", script, line}).out);
 }
