@@ -20,24 +20,22 @@ using testing::IsSupersetOf;
 // The script the binary generates for one shell, in a file that lives as long as this does.
 class Script {
 public:
-  explicit Script(const std::string& shell)
-      : path_(testing::TempDir() + "zelkor-" + std::to_string(getpid()) + "." + shell) {
-    auto generated = test::run({ZELKOR_BINARY, "--gen-completions", shell});
-    EXPECT_EQ(generated.status, 0);
-    std::ofstream(path_) << generated.out;
-  }
-  Script(const Script&) = delete;
-  Script& operator=(const Script&) = delete;
-  ~Script() { std::filesystem::remove(path_); }
+  explicit Script(const std::string& shell) : file_("zelkor." + shell, generated(shell)) {}
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return file_.path(); }
   std::string text() const {
-    std::ifstream in(path_);
+    std::ifstream in(path());
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
 private:
-  std::string path_;
+  static std::string generated(const std::string& shell) {
+    auto run = test::run({ZELKOR_BINARY, "--gen-completions", shell});
+    EXPECT_EQ(run.status, 0);
+    return run.out;
+  }
+
+  test::ScratchFile file_;
 };
 
 struct Case {

@@ -45,8 +45,8 @@ std::string script(std::string_view shell) {
 class Escaping : public testing::TestWithParam<std::string> {};
 
 TEST_P(Escaping, ValuesSurviveQuoting) {
-  auto path = testing::TempDir() + "awkward." + GetParam();
-  std::ofstream(path) << script(GetParam());
+  const test::ScratchFile file("awkward." + GetParam(), script(GetParam()));
+  const auto& path = file.path();
   auto offered = test::offered(GetParam(), path, "zelkor odd-one --mode ");
   // bash inserts a reply as it stands, so its script quotes the value for the command line.
   EXPECT_THAT(offered, Contains(GetParam() == "bash" ? "it\\'s" : "it's"));
@@ -61,10 +61,9 @@ TEST(Escaping, EachShellAcceptsTheScript) {
   const std::pair<std::string, std::vector<std::string>> checks[] = {
       {"bash", {"bash", "-n"}}, {"zsh", {"zsh", "-n"}}, {"fish", {"fish", "--no-execute"}}};
   for (const auto& [shell, command] : checks) {
-    auto path = testing::TempDir() + "awkward-syntax." + shell;
-    std::ofstream(path) << script(shell);
+    const test::ScratchFile file("awkward-syntax." + shell, script(shell));
     auto argv = command;
-    argv.push_back(path);
+    argv.push_back(file.path());
     EXPECT_EQ(test::run(argv).status, 0) << shell;
   }
 }

@@ -53,7 +53,8 @@ protected:
     folder_ = testing::TempDir() + "positions-" + std::to_string(getpid()) + "-" + GetParam();
     std::filesystem::create_directories(folder_);
     std::ofstream(folder_ + "/firmware.bin") << "image";
-    script_ = folder_ + "/../positions-script-" + std::to_string(getpid()) + "." + GetParam();
+    script_ =
+        testing::TempDir() + "positions-script-" + std::to_string(getpid()) + "." + GetParam();
     PathTree paths;
     std::ostringstream text;
     completions::generate(GetParam(), paths.tree, text);

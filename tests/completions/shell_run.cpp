@@ -1,9 +1,14 @@
 #include "shell_run.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace zelkor::test {
 
@@ -29,6 +34,15 @@ std::set<std::string> lines(const std::string& text) {
 }
 
 } // namespace
+
+ScratchFile::ScratchFile(const std::string& name, const std::string& text)
+    : path_(testing::TempDir() + std::to_string(getpid()) + "-" + name) {
+  std::ofstream(path_) << text;
+}
+
+ScratchFile::~ScratchFile() {
+  std::filesystem::remove(path_);
+}
 
 Run run(const std::vector<std::string>& argv) {
   std::string command;
