@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -53,25 +54,23 @@ protected:
     folder_ = testing::TempDir() + "positions-" + std::to_string(getpid()) + "-" + GetParam();
     std::filesystem::create_directories(folder_);
     std::ofstream(folder_ + "/firmware.bin") << "image";
-    script_ =
-        testing::TempDir() + "positions-script-" + std::to_string(getpid()) + "." + GetParam();
     PathTree paths;
     std::ostringstream text;
     completions::generate(GetParam(), paths.tree, text);
-    std::ofstream(script_) << text.str();
+    script_.emplace("positions-script." + GetParam(), text.str());
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
   }
   void TearDown() override {
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(folder_);
-    std::filesystem::remove(script_);
+    script_.reset();
   }
 
   // What is offered, options left out (some shells list them for an empty word too).
   std::set<std::string> values(const std::string& line) const {
     std::set<std::string> out;
-    for (const auto& word : test::offered(GetParam(), script_, line)) {
+    for (const auto& word : test::offered(GetParam(), script_->path(), line)) {
       if (!word.starts_with('-')) {
         out.insert(word.starts_with("./") ? word.substr(2) : word);
       }
@@ -80,7 +79,7 @@ protected:
   }
 
   std::string folder_;
-  std::string script_;
+  std::optional<test::ScratchFile> script_;
   std::filesystem::path previous_;
 };
 
