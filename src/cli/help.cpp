@@ -154,8 +154,7 @@ std::size_t help_width() {
 std::string help(const Tree& tree, const CLI::App& app, HelpForm form, std::size_t width) {
   std::string out;
   if (app.get_parent() == nullptr) {
-    const Identity& id = tree.identity();
-    out += fmt::format("{} {}\n", id.display_name, id.version);
+    out += tree.identity().version_line() + "\n";
   }
   const std::string about = form == HelpForm::Long ? tree.long_about(app) : tree.about(app);
   out += wrapped(about, 0, width) + "\n\n" + usage(tree, app) + "\n";

@@ -160,6 +160,42 @@ Problem conflict(const CLI::App& root) {
   return {selected_chain(root).back(), "conflicting arguments"};
 }
 
+bool names(const CLI::Option* option, const std::string& word) {
+  return option != nullptr && option->check_name(word);
+}
+
+// The answer to a help or version switch typed after nothing but subcommand names, which needs
+// no parse. CLI11 would answer it by throwing, and a run's first throw faults in the unwinder
+// and the program's unwind tables: in a run that prints the version, more time than the whole
+// tree and parse take.
+std::optional<std::string> switch_answer(const Tree& tree, std::span<const std::string> words,
+                                         std::size_t width) {
+  if (words.empty()) {
+    return std::nullopt;
+  }
+  const CLI::App* level = &tree.root();
+  for (const std::string& word : words.first(words.size() - 1)) {
+    auto children = subcommands(*level);
+    auto child = std::ranges::find_if(
+        children, [&](const CLI::App* candidate) { return candidate->check_name(word); });
+    if (child == children.end()) {
+      return std::nullopt;
+    }
+    level = *child;
+  }
+  const std::string& last = words.back();
+  if (names(level->get_version_ptr(), last)) {
+    return tree.identity().version_line() + "\n";
+  }
+  if (names(level->get_help_ptr(), last)) {
+    return help(tree, *level, HelpForm::Short, width);
+  }
+  if (names(level->get_help_all_ptr(), last)) {
+    return help(tree, *level, HelpForm::Long, width);
+  }
+  return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv, std::ostream& out,
@@ -172,6 +208,10 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
   auto scanned = scan(tree, argv.subspan(std::min<std::size_t>(1, argv.size())));
   if (scanned.problem) {
     return refuse(err, *scanned.problem);
+  }
+  if (auto answer = switch_answer(tree, scanned.words, width)) {
+    fmt::print(out, "{}", *answer);
+    return success;
   }
   try {
     std::ranges::reverse(scanned.words); // CLI11 takes the words from the back

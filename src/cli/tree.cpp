@@ -63,8 +63,7 @@ void Tree::finish_level(CLI::App& app) {
   for (CLI::App* child : children) {
     finish_level(*child);
   }
-  app.set_version_flag("-V,--version", identity_.display_name + " " + identity_.version,
-                       std::string(version_text));
+  app.set_version_flag("-V,--version", identity_.version_line(), std::string(version_text));
   if (children.empty()) {
     return;
   }
@@ -74,8 +73,7 @@ void Tree::finish_level(CLI::App& app) {
   help.add_option("subcommand", "The subcommand whose help message to display")
       ->expected(1, CLI::detail::expected_max_vector_size)
       ->allow_extra_args();
-  help.set_version_flag("-V,--version", identity_.display_name + " " + identity_.version,
-                        std::string(version_text));
+  help.set_version_flag("-V,--version", identity_.version_line(), std::string(version_text));
   help_commands_.insert(&help);
 }
 

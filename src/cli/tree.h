@@ -20,6 +20,9 @@ struct Identity {
   std::string command;      // word used in usage lines and completion scripts
   std::string display_name; // used by the version line and the help header
   std::string version;
+
+  // What -V and --version print, without its line break: "Zelkor 1.0.1".
+  [[nodiscard]] std::string version_line() const { return display_name + " " + version; }
 };
 
 class Tree {

@@ -121,6 +121,7 @@ TEST(CommandLine, VersionOnEveryLevel) {
       {"raw", "devices", "-V"},
       {"help", "-V"},
       {"raw", "help", "-V"},
+      {"raw", "-t", "5", "-V"}, // after an option: the parser's own way
   };
   for (const auto& args : cases) {
     auto outcome = run_with(args);
