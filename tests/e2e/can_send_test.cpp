@@ -20,12 +20,7 @@ Exchange send_frame(const Args& args, const std::string& printed, const std::str
         board.stream(PortId::can, {}, 0ms);
         Args argv{"can", "-n", "send"};
         argv.insert(argv.end(), args.begin(), args.end());
-        Exchange run{zelkor(board, argv), ""};
-        if (!sent.empty()) {
-          board.wait_received(PortId::can, sent, 2s);
-        }
-        std::this_thread::sleep_for(20ms); // room for anything unexpected to arrive
-        run.traffic = board.received(PortId::can);
+        Exchange run{zelkor(board, argv), traffic(board, PortId::can, sent)};
         EXPECT_EQ(board.received(PortId::terminal), "") << joined(argv);
         return run;
       },
@@ -73,8 +68,8 @@ TEST(CanSend, TakesNothingPastItsAnswerWindow) {
       [] {
         Board board;
         board.answer(PortId::can, "std 123 remote", {{"OK\r\n", "LATE\r\n"}, 12ms});
-        Exchange attempt{zelkor(board, {"can", "-n", "send", "-r", "123"}), ""};
-        attempt.traffic = board.received(PortId::can);
+        Exchange attempt{zelkor(board, {"can", "-n", "send", "-r", "123"}),
+                         traffic(board, PortId::can, "std 123 remote")};
         const bool late = attempt.result.out.find("LATE") != std::string::npos;
         attempt.result.out = late ? attempt.result.out : "no late line";
         return attempt;

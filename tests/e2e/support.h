@@ -60,15 +60,19 @@ inline Board::Result run_config(Board& board, Args args) {
 // Runs one subcommand: run_op, run_config.
 using Runner = Board::Result (*)(Board&, Args);
 
-// Everything written to the terminal port once the run is over. The firmware thread may still
-// be draining the pty when the process exits, so wait for what is expected before comparing;
-// the pause afterwards gives anything unexpected the same chance to show up.
-inline std::string terminal_traffic(const Board& board, const std::string& expected) {
+// Everything written to `port` once the run is over. The firmware thread may still be draining
+// the pty when the process exits, so wait for what is expected before comparing; the pause
+// afterwards gives anything unexpected the same chance to show up.
+inline std::string traffic(const Board& board, PortId port, const std::string& expected) {
   if (!expected.empty()) {
-    board.wait_received(PortId::terminal, expected, 2s);
+    board.wait_received(port, expected, 2s);
   }
   std::this_thread::sleep_for(20ms);
-  return board.received(PortId::terminal);
+  return board.received(port);
+}
+
+inline std::string terminal_traffic(const Board& board, const std::string& expected) {
+  return traffic(board, PortId::terminal, expected);
 }
 
 struct Exchange {
