@@ -160,16 +160,38 @@ Problem conflict(const CLI::App& root) {
   return {selected_chain(root).back(), "conflicting arguments"};
 }
 
-bool names(const CLI::Option* option, const std::string& word) {
-  return option != nullptr && option->check_name(word);
+enum class Switch { short_help, long_help, version };
+
+// What a help or version switch of `level` prints, however it was found.
+std::string switch_page(const Tree& tree, const CLI::App& level, Switch given, std::size_t width) {
+  if (given == Switch::version) {
+    return tree.identity().version_line() + "\n";
+  }
+  return help(tree, level, given == Switch::short_help ? HelpForm::Short : HelpForm::Long, width);
 }
 
-// The answer to a help or version switch typed after nothing but subcommand names, which needs
+std::optional<Switch> switch_named(const CLI::App& level, const std::string& word) {
+  const auto names = [&](const CLI::Option* option) {
+    return option != nullptr && option->check_name(word);
+  };
+  if (names(level.get_help_ptr())) {
+    return Switch::short_help;
+  }
+  if (names(level.get_help_all_ptr())) {
+    return Switch::long_help;
+  }
+  if (names(level.get_version_ptr())) {
+    return Switch::version;
+  }
+  return std::nullopt;
+}
+
+// The page for a help or version switch typed after nothing but subcommand names, which needs
 // no parse. CLI11 would answer it by throwing, and a run's first throw faults in the unwinder
 // and the program's unwind tables: in a run that prints the version, more time than the whole
 // tree and parse take.
-std::optional<std::string> switch_answer(const Tree& tree, std::span<const std::string> words,
-                                         std::size_t width) {
+std::optional<std::string> lone_switch_page(const Tree& tree, std::span<const std::string> words,
+                                            std::size_t width) {
   if (words.empty()) {
     return std::nullopt;
   }
@@ -183,17 +205,11 @@ std::optional<std::string> switch_answer(const Tree& tree, std::span<const std::
     }
     level = *child;
   }
-  const std::string& last = words.back();
-  if (names(level->get_version_ptr(), last)) {
-    return tree.identity().version_line() + "\n";
+  const auto given = switch_named(*level, words.back());
+  if (!given) {
+    return std::nullopt;
   }
-  if (names(level->get_help_ptr(), last)) {
-    return help(tree, *level, HelpForm::Short, width);
-  }
-  if (names(level->get_help_all_ptr(), last)) {
-    return help(tree, *level, HelpForm::Long, width);
-  }
-  return std::nullopt;
+  return switch_page(tree, *level, *given, width);
 }
 
 } // namespace
@@ -209,22 +225,20 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
   if (scanned.problem) {
     return refuse(err, *scanned.problem);
   }
-  if (auto answer = switch_answer(tree, scanned.words, width)) {
-    fmt::print(out, "{}", *answer);
+  if (auto page = lone_switch_page(tree, scanned.words, width)) {
+    fmt::print(out, "{}", *page);
     return success;
   }
+  std::optional<Switch> given; // a help or version switch after other words: CLI11 throws it
   try {
     std::ranges::reverse(scanned.words); // CLI11 takes the words from the back
     tree.root().parse(scanned.words);
   } catch (const CLI::CallForHelp&) {
-    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Short, width));
-    return success;
+    given = Switch::short_help;
   } catch (const CLI::CallForAllHelp&) {
-    fmt::print(out, "{}", help(tree, *selected_chain(tree.root()).back(), HelpForm::Long, width));
-    return success;
-  } catch (const CLI::CallForVersion& version) {
-    fmt::print(out, "{}\n", version.what());
-    return success;
+    given = Switch::long_help;
+  } catch (const CLI::CallForVersion&) {
+    given = Switch::version;
   } catch (const CLI::ValidationError& error) {
     return refuse(err, invalid_value(tree, error));
   } catch (const CLI::RequiredError&) {
@@ -237,6 +251,10 @@ std::optional<std::uint8_t> parse(Tree& tree, std::span<const char* const> argv,
     // What the scan leaves to CLI11 is value checks and required arguments; anything else
     // keeps CLI11's words. Its exit codes (100 and up) are not ours: every error is status 1.
     return refuse(err, {selected_chain(tree.root()).back(), error.what()});
+  }
+  if (given) {
+    fmt::print(out, "{}", switch_page(tree, *selected_chain(tree.root()).back(), *given, width));
+    return success;
   }
 
   for (const CLI::App* level : selected_chain(tree.root())) {
